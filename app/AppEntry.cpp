@@ -1,0 +1,3 @@
+#include "app/Main.h"
+
+START_JUCE_APPLICATION (VELD72Application)

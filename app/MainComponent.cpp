@@ -1,0 +1,34 @@
+#include "app/MainComponent.h"
+
+#include "app/Layout.h"
+
+MainContentComponent::MainContentComponent()
+{
+    for (auto* panel : std::initializer_list<juce::Component*> { &top, &left, &right, &center, &bottomSystem,
+                                                                 &bottomPanel, &bottomMeasure, &bottomSave })
+        addAndMakeVisible (panel);
+
+    setSize (1024, 720);
+
+    receiver.setPanels (&left, &bottomPanel, &right, &center, &bottomSystem, &bottomSave, &top);
+}
+
+MainContentComponent::~MainContentComponent() = default;
+
+void MainContentComponent::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colours::black);
+}
+
+void MainContentComponent::resized()
+{
+    const auto l = computePanelLayout (getWidth(), getHeight());
+    top.setBounds (l.top);
+    left.setBounds (l.left);
+    center.setBounds (l.center);
+    right.setBounds (l.right);
+    bottomMeasure.setBounds (l.bottomMeasure);
+    bottomPanel.setBounds (l.bottomPanel);
+    bottomSystem.setBounds (l.bottomSystem);
+    bottomSave.setBounds (l.bottomSave);
+}

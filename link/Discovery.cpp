@@ -1,0 +1,6 @@
+#include "link/Command.h"
+
+void Command::FindIpAddr()
+{
+    setIpAddrList ({});
+}

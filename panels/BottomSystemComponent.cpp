@@ -1,0 +1,18 @@
+#include "panels/BottomSystemComponent.h"
+
+#include "styles/PanelStyle.h"
+
+BottomSystemComponent::BottomSystemComponent()
+{
+    setName ("System settings");
+}
+
+BottomSystemComponent::~BottomSystemComponent() = default;
+
+void BottomSystemComponent::paint (juce::Graphics& g)
+{
+    PanelStyle::fillBackgroundAndBorder (g, *this);
+    g.setColour (juce::Colours::white);
+    g.setFont (14.0f);
+    g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
+}

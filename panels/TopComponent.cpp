@@ -1,0 +1,18 @@
+#include "panels/TopComponent.h"
+
+#include "styles/PanelStyle.h"
+
+TopComponent::TopComponent()
+{
+    setName ("Top bar");
+}
+
+TopComponent::~TopComponent() = default;
+
+void TopComponent::paint (juce::Graphics& g)
+{
+    PanelStyle::fillBackgroundAndBorder (g, *this);
+    g.setColour (juce::Colours::white);
+    g.setFont (14.0f);
+    g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
+}

@@ -1,0 +1,90 @@
+#include "support/OscDecode.h"
+
+#include <lo/lo.h>
+
+#include <sstream>
+
+std::string DecodedMessage::code() const
+{
+    if (args.size() < 2 || args[0].type != 'i' || args[1].type != 'i')
+        return {};
+    return std::string { (char) args[0].i, (char) args[1].i };
+}
+
+std::string DecodedMessage::describe() const
+{
+    std::ostringstream out;
+    std::size_t first = 0;
+    const auto c = code();
+    if (! c.empty())
+    {
+        out << c;
+        first = 2;
+    }
+
+    for (std::size_t k = first; k < args.size(); ++k)
+    {
+        const auto& a = args[k];
+        if (out.tellp() > 0)
+            out << ' ';
+        switch (a.type)
+        {
+            case 'i': out << a.i; break;
+            case 'f': out << a.f; break;
+            case 's': out << '\'' << a.s << '\''; break;
+            case 'b': out << "blob " << a.blob.size(); break;
+            default:  out << '?' << a.type; break;
+        }
+    }
+    return out.str();
+}
+
+std::optional<DecodedMessage> decodeWithLiblo (const std::vector<std::uint8_t>& datagram)
+{
+    std::vector<std::uint8_t> copy (datagram);
+    int result = 0;
+    lo_message m = lo_message_deserialise (copy.data(), copy.size(), &result);
+    if (m == nullptr || result != 0)
+        return std::nullopt;
+
+    DecodedMessage d;
+    d.path = lo_get_path (copy.data(), (ssize_t) copy.size());
+    const char* types = lo_message_get_types (m);
+    d.types = types != nullptr ? types : "";
+    lo_arg** argv = lo_message_get_argv (m);
+
+    for (std::size_t k = 0; k < d.types.size(); ++k)
+    {
+        DecodedArg a;
+        a.type = d.types[k];
+        switch (a.type)
+        {
+            case 'i': a.i = argv[k]->i; break;
+            case 'f': a.f = argv[k]->f; break;
+            case 's': a.s = &argv[k]->s; break;
+            case 'b':
+            {
+                const auto size = (std::size_t) argv[k]->blob.size;
+                const auto* data = reinterpret_cast<const std::uint8_t*> (&argv[k]->blob.data);
+                a.blob.assign (data, data + size);
+                break;
+            }
+            default: break;
+        }
+        d.args.push_back (std::move (a));
+    }
+
+    lo_message_free (m);
+    return d;
+}
+
+std::vector<std::string> describeAll (const std::vector<std::vector<std::uint8_t>>& datagrams)
+{
+    std::vector<std::string> out;
+    for (const auto& d : datagrams)
+    {
+        const auto m = decodeWithLiblo (d);
+        out.push_back (m ? m->describe() : std::string ("<undecodable>"));
+    }
+    return out;
+}
