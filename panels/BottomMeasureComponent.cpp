@@ -16,3 +16,12 @@ void BottomMeasureComponent::paint (juce::Graphics& g)
     g.setFont (14.0f);
     g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
 }
+
+int BottomMeasureComponent::getMaxNum() const
+{
+    return 0;
+}
+
+void BottomMeasureComponent::ProcessButtonClicked()
+{
+}

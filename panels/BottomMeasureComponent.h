@@ -10,6 +10,9 @@ public:
 
     void paint (juce::Graphics&) override;
 
+    int getMaxNum() const;
+    void ProcessButtonClicked();
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BottomMeasureComponent)
 };

@@ -16,3 +16,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
     g.setFont (14.0f);
     g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
 }
+
+int BottomPanelComponent::getFreq1() { return 0; }
+int BottomPanelComponent::getFreq2() { return 0; }
+int BottomPanelComponent::getFreq3() { return 0; }

@@ -10,6 +10,10 @@ public:
 
     void paint (juce::Graphics&) override;
 
+    static int getFreq1();
+    static int getFreq2();
+    static int getFreq3();
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BottomPanelComponent)
 };

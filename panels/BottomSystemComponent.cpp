@@ -16,3 +16,13 @@ void BottomSystemComponent::paint (juce::Graphics& g)
     g.setFont (14.0f);
     g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
 }
+
+std::uint8_t BottomSystemComponent::getMyMode()
+{
+    return 1;
+}
+
+int BottomSystemComponent::getComboSFValue() const
+{
+    return 0;
+}

@@ -10,6 +10,9 @@ public:
 
     void paint (juce::Graphics&) override;
 
+    static std::uint8_t getMyMode();
+    int getComboSFValue() const;
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BottomSystemComponent)
 };

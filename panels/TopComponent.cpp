@@ -16,3 +16,15 @@ void TopComponent::paint (juce::Graphics& g)
     g.setFont (14.0f);
     g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
 }
+
+int TopComponent::timepasted = 0;
+int TopComponent::again = 0;
+
+void TopComponent::setTimePassed (int t)
+{
+    timepasted = t;
+}
+
+void TopComponent::setUnitName (juce::String)
+{
+}

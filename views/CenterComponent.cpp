@@ -16,3 +16,4 @@ void CenterComponent::paint (juce::Graphics& g)
     g.setFont (14.0f);
     g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
 }
+

@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "views/FrequencyResponseAndCrossoverComponent.h"
+
 class CenterComponent : public juce::Component
 {
 public:
@@ -10,6 +12,10 @@ public:
 
     void paint (juce::Graphics&) override;
 
+    FrequencyResponseAndCrossoverComponent& getResponseView() noexcept { return responseView; }
+
 private:
+    FrequencyResponseAndCrossoverComponent responseView;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CenterComponent)
 };
