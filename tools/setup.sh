@@ -10,6 +10,7 @@ PACKAGES=(
   libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
   libgl-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev liblo-dev libpugixml-dev
+  clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   iproute2 procps
 )
