@@ -161,7 +161,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
     g.setColour (juce::Colours::grey);
     g.drawRect (getLocalBounds(), 1);
     for (int i = 1; i < numBands; ++i)
-        g.drawLine ((float) x0[i], 0.0f, (float) x0[i], (float) h);
+        g.drawVerticalLine (x0[i], 0.0f, (float) h);
 
     g.setColour (juce::Colours::white);
     for (int i = 0; i < numBands; ++i)
@@ -182,8 +182,8 @@ void BottomPanelComponent::paint (juce::Graphics& g)
     {
         for (int t = 0; t <= 16; ++t)
         {
-            const auto y = (float) (int) (50 + 12.5 * t);
-            g.drawLine ((float) x0[i] + 25.0f, y, (float) x0[i] + 30.0f, y);
+            const auto y = (int) (50 + 12.5 * t);
+            g.drawHorizontalLine (y, (float) x0[i] + 25.0f, (float) x0[i] + 30.0f);
         }
 
         for (int k = 0; k < 9; ++k)

@@ -140,7 +140,7 @@ void BottomSystemComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     g.drawText ("SYSTEM SETTING", 0, 0, getWidth(), 30, juce::Justification::centred, false);
-    g.drawLine (0.0f, 30.0f, (float) getWidth(), 30.0f);
+    g.drawHorizontalLine (30, 0.0f, (float) getWidth());
 
     const auto left = juce::Justification::centredLeft;
     g.drawText ("CLOCK SOURCE", 20, 45, 100, 30, left, false);

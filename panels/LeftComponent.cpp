@@ -33,7 +33,7 @@ namespace
         for (int i = 0; i <= 16; ++i)
         {
             const auto y = (int) (i * 14.375 + tickTop);
-            g.drawLine ((float) tickX, (float) y, (float) tickX + 5.0f, (float) y);
+            g.drawHorizontalLine (y, (float) tickX, (float) tickX + 5.0f);
         }
 
         g.setFont (10.0f);

@@ -118,7 +118,7 @@ void RightComponent::paint (juce::Graphics& g)
     for (int i = 0; i <= 16; ++i)
     {
         const auto y = (int) (i * 16.25 + 36);
-        g.drawLine (35.0f, (float) y, 40.0f, (float) y);
+        g.drawHorizontalLine (y, 35.0f, 40.0f);
     }
 
     g.setFont (10.0f);
