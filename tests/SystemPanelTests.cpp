@@ -283,3 +283,21 @@ TEST_F (SystemPanel, Renders)
     EXPECT_GT (countPixels (image, { 0, 5, 225, 20 }, isWhite), 30) << "the title";
     EXPECT_GT (countPixels (image, { 120, 83, 100, 25 }, isWhite), 15) << "the sample clock";
 }
+
+TEST_F (SystemPanel, TheWindowAfterStartUpAndWithThreeWaysAndASub)
+{
+    MainContentComponent content;
+    pump();
+
+    // The output bands panel sits at (228, 421); its band buttons at y = 260.
+    auto image = snapshot (content, "window-start");
+    EXPECT_TRUE (near (image.getPixelAt (228 + 8, 421 + 263), juce::Colours::darkgrey)) << "band 1 inactive";
+    EXPECT_TRUE (near (image.getPixelAt (228 + 84 + 8, 421 + 263), juce::Colours::green)) << "band 2 active";
+
+    content.getBottomSystem().setComboSFValue (3);
+    content.getBottomSystem().setComboSubValue (2);
+    pump();
+    image = snapshot (content, "window-3-way-sub");
+    for (int x0 : { 0, 84, 169, 254 })
+        EXPECT_TRUE (near (image.getPixelAt (228 + x0 + 8, 421 + 263), juce::Colours::green)) << x0;
+}
