@@ -1,28 +1,243 @@
 #include "panels/BottomSystemComponent.h"
 
+#include "app/MainComponent.h"
+#include "link/Globals.h"
 #include "styles/PanelStyle.h"
+
+std::uint8_t BottomSystemComponent::mymode = 1;
+
+std::optional<OutputConfiguration> findOutputConfiguration (int stereoFormatId, int subId)
+{
+    if (stereoFormatId < 1 || stereoFormatId > 3 || subId < 1 || subId > 3)
+        return std::nullopt;
+
+    static constexpr int wayCodes[] = { 0, 1, 3 };
+    const auto code = wayCodes[stereoFormatId - 1] + (subId != 1 ? 4 : 0) + (subId == 2 ? 8 : 0);
+    const auto hasSub = subId != 1;
+
+    OutputConfiguration c {};
+    c.mode = (std::uint8_t) ((stereoFormatId - 1) * 3 + subId);
+    c.code = code;
+    c.activeBands = { hasSub, true, stereoFormatId >= 2, stereoFormatId == 3 };
+    c.editableCrossovers = { hasSub || stereoFormatId >= 2, stereoFormatId >= 2, stereoFormatId == 3 };
+    return c;
+}
+
+std::optional<ClockSourceCommands> clockSourceCommands (int clockSourceId)
+{
+    switch (clockSourceId)
+    {
+        case 1: case 2: case 3: case 4: return ClockSourceCommands { 1, clockSourceId };
+        case 5: return ClockSourceCommands { 2, std::nullopt };
+        case 6: return ClockSourceCommands { 3, std::nullopt };
+        default: return std::nullopt;
+    }
+}
+
+juce::String formatVersionText (const juce::String& v)
+{
+    return v.substring (4, 5) + "." + v.substring (5, 7) + "/ " + v.substring (0, 4);
+}
+
+namespace
+{
+    // The measurement panel's reset, where the panel offers one.
+    template <typename Panel>
+    auto resetMeasurement (Panel& panel, int) -> decltype (panel.resetMeasureStatus(), void())
+    {
+        panel.resetMeasureStatus();
+    }
+
+    template <typename Panel>
+    void resetMeasurement (Panel&, long)
+    {
+    }
+}
 
 BottomSystemComponent::BottomSystemComponent()
 {
     setName ("System settings");
+    mymode = 1;
+
+    clockSourceBox.setComponentID ("clockSource");
+    clockSourceBox.addItem ("Master 44.1k", 4);
+    clockSourceBox.addItem ("Master 48k", 1);
+    clockSourceBox.addItem ("Master 96k", 2);
+    clockSourceBox.addItem ("Master 192k", 3);
+    clockSourceBox.addItem ("AES", 5);
+    clockSourceBox.addItem ("Word Clock", 6);
+
+    stereoFormatBox.setComponentID ("stereoFormat");
+    stereoFormatBox.addItem ("Full Band", 1);
+    stereoFormatBox.addItem ("2 Way", 2);
+    stereoFormatBox.addItem ("3 Way", 3);
+
+    subBox.setComponentID ("sub");
+    subBox.addItem ("No Sub", 1);
+    subBox.addItem ("Sub 2R", 2);
+    subBox.addItem ("Sub 2R+1L", 3);
+
+    filterTapBox.setComponentID ("filterTap");
+    filterTapBox.addItem ("256", 1);
+    filterTapBox.addItem ("512", 2);
+    filterTapBox.addItem ("1024", 3);
+    filterTapBox.addItem ("2048", 4);
+    filterTapBox.addItem ("4096", 5);
+
+    for (auto* box : { &clockSourceBox, &stereoFormatBox, &subBox, &filterTapBox })
+    {
+        box->setColour (juce::ComboBox::backgroundColourId, juce::Colours::black);
+        box->setColour (juce::ComboBox::textColourId, juce::Colours::white);
+        box->setJustificationType (juce::Justification::centred);
+        box->setLookAndFeel (&comboStyle);
+        addAndMakeVisible (box);
+    }
+
+    // Selected before the listener is added; the notifications arrive once
+    // the message loop runs, in this order.
+    clockSourceBox.setSelectedId (1, juce::sendNotificationAsync);
+    stereoFormatBox.setSelectedId (1, juce::sendNotificationAsync);
+    subBox.setSelectedId (1, juce::sendNotificationAsync);
+    filterTapBox.setSelectedId (5, juce::sendNotificationAsync);
+
+    for (auto* box : { &clockSourceBox, &stereoFormatBox, &subBox, &filterTapBox })
+        box->addListener (this);
+
+    sampleClockLabel.setComponentID ("sampleClock");
+    sampleClockLabel.setJustificationType (juce::Justification::centred);
+    sampleClockLabel.setEditable (false);
+    addAndMakeVisible (sampleClockLabel);
+
+    versionLabel.setComponentID ("version");
+    versionLabel.setColour (juce::Label::textColourId, juce::Colours::white);
+    versionLabel.setText (" ", juce::dontSendNotification);
+    addAndMakeVisible (versionLabel);
+
+    resized();
 }
 
-BottomSystemComponent::~BottomSystemComponent() = default;
+BottomSystemComponent::~BottomSystemComponent()
+{
+    for (auto* box : { &clockSourceBox, &stereoFormatBox, &subBox, &filterTapBox })
+        box->setLookAndFeel (nullptr);
+}
+
+void BottomSystemComponent::resized()
+{
+    clockSourceBox.setBounds (120, 45, 100, 25);
+    stereoFormatBox.setBounds (20, 150, 85, 25);
+    subBox.setBounds (135, 150, 85, 25);
+    filterTapBox.setBounds (120, 200, 80, 25);
+    sampleClockLabel.setBounds (120, 83, 100, 25);
+    versionLabel.setBounds (140, 260, 60, 30);
+}
 
 void BottomSystemComponent::paint (juce::Graphics& g)
 {
-    PanelStyle::fillBackgroundAndBorder (g, *this);
+    g.fillAll (PanelStyle::background);
+    g.setColour (juce::Colours::grey);
+    g.drawRect (getLocalBounds(), 1);
+
     g.setColour (juce::Colours::white);
-    g.setFont (14.0f);
-    g.drawText (getName(), getLocalBounds().reduced (4), juce::Justification::centredTop, true);
+    g.drawText ("SYSTEM SETTING", 0, 0, getWidth(), 30, juce::Justification::centred, false);
+    g.drawHorizontalLine (30, 0.0f, (float) getWidth());
+
+    const auto left = juce::Justification::centredLeft;
+    g.drawText ("CLOCK SOURCE", 20, 45, 100, 30, left, false);
+    g.drawText ("SAMPLE CLOCK", 20, 83, 100, 30, left, false);
+    g.drawText ("STEREO FORMAT", 20, 120, 100, 30, left, false);
+    g.drawText ("With", 110, 150, 30, 30, left, false);
+    g.drawText ("FILTER TAP", 20, 200, 80, 30, left, false);
+    g.drawText ("SYSTEM LATENCY ", 20, 235, 110, 30, left, false);
+    g.drawText ("0.25ms ", 155, 235, 100, 30, left, false);
+    g.drawText ("App/SoC/Firm Ver:  1.0.0/", 20, 260, 140, 30, left, false);
+}
+
+void BottomSystemComponent::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box == &stereoFormatBox || box == &subBox)
+        applyOutputConfiguration();
+
+    if (box == &filterTapBox)
+    {
+        // An empty box (an id that is not in it) has no tap count to send.
+        const auto taps = filterTapBox.getText().getIntValue();
+        if (taps > 0)
+            sendCommand.sendAPCommand (taps);
+    }
+
+    if (box == &clockSourceBox)
+    {
+        if (const auto commands = clockSourceCommands (clockSourceBox.getSelectedId()))
+        {
+            sendCommand.sendClockSource (commands->source);
+            if (commands->sampleClock.has_value())
+                sendCommand.sendSampleClock (*commands->sampleClock);
+        }
+    }
+}
+
+void BottomSystemComponent::applyOutputConfiguration()
+{
+    auto* content = findParentComponentOfClass<MainContentComponent>();
+
+    if (const auto configuration = findOutputConfiguration (stereoFormatBox.getSelectedId(), subBox.getSelectedId()))
+    {
+        mymode = configuration->mode;
+        sendCommand.sendFOCommand (configuration->code);
+
+        if (content != nullptr)
+        {
+            auto& bands = content->getBottomPanel();
+            for (int band = 1; band <= 4; ++band)
+                bands.setBandActive (band, configuration->activeBands[(size_t) band - 1]);
+
+            for (int band = 1; band <= 4; ++band)
+                bands.setLevelSliderTrackColour (band, band == 3 ? juce::Colours::black : juce::Colours::grey);
+
+            for (int index = 1; index <= 3; ++index)
+                bands.setCrossoverEditable (index, configuration->editableCrossovers[(size_t) index - 1]);
+        }
+    }
+
+    if (content != nullptr)
+    {
+        content->getCenter().getResponseView().repaint();
+        resetMeasurement (content->getBottomMeasure(), 0);
+    }
+}
+
+int BottomSystemComponent::getComboCSValue() const     { return clockSourceBox.getSelectedId(); }
+int BottomSystemComponent::getComboSFValue() const     { return stereoFormatBox.getSelectedId(); }
+int BottomSystemComponent::getComboSubValue() const    { return subBox.getSelectedId(); }
+int BottomSystemComponent::getComboFilterValue() const { return filterTapBox.getSelectedId(); }
+
+void BottomSystemComponent::setComboCSValue (int id)     { clockSourceBox.setSelectedId (id, juce::sendNotificationAsync); }
+void BottomSystemComponent::setComboSFValue (int id)     { stereoFormatBox.setSelectedId (id, juce::sendNotificationAsync); }
+void BottomSystemComponent::setComboSubValue (int id)    { subBox.setSelectedId (id, juce::sendNotificationAsync); }
+void BottomSystemComponent::setComboFilterValue (int id) { filterTapBox.setSelectedId (id, juce::sendNotificationAsync); }
+
+void BottomSystemComponent::setLabelSL (const juce::String& text)
+{
+    sampleClockLabel.setText (text, juce::dontSendNotification);
+}
+
+juce::String BottomSystemComponent::getLabelSL() const
+{
+    return sampleClockLabel.getText();
+}
+
+void BottomSystemComponent::setVersion (const juce::String& version)
+{
+    versionLabel.setText (formatVersionText (version), juce::dontSendNotification);
+}
+
+juce::String BottomSystemComponent::getVersionText() const
+{
+    return versionLabel.getText();
 }
 
 std::uint8_t BottomSystemComponent::getMyMode()
 {
-    return 1;
-}
-
-int BottomSystemComponent::getComboSFValue() const
-{
-    return 0;
+    return mymode;
 }
