@@ -495,17 +495,22 @@ juce::Component* BottomMeasureComponent::findWindowToLock()
 
 void BottomMeasureComponent::lockWindow()
 {
-    if (lockedWindow == nullptr)
-        lockedWindow = findWindowToLock();
+    if (lockedWindow != nullptr)
+        return;
+
+    lockedWindow = findWindowToLock();
 
     if (auto* window = lockedWindow.getComponent())
+    {
+        window->getInterceptsMouseClicks (windowTookClicks, windowChildrenTookClicks);
         window->setInterceptsMouseClicks (false, false);
+    }
 }
 
 void BottomMeasureComponent::unlockWindow()
 {
     if (auto* window = lockedWindow.getComponent())
-        window->setInterceptsMouseClicks (true, true);
+        window->setInterceptsMouseClicks (windowTookClicks, windowChildrenTookClicks);
 
     lockedWindow = nullptr;
 }

@@ -61,6 +61,8 @@ public:
     // The values the progress bars show; their addresses stay fixed.
     double& pointProgress (int point) noexcept  { return progress[(size_t) point - 1]; }
     double& processingProgress() noexcept       { return processingFraction; }
+    double pointProgress (int point) const noexcept  { return progress[(size_t) point - 1]; }
+    double processingProgress() const noexcept       { return processingFraction; }
 
 private:
     int runningPhase = 0;
@@ -143,6 +145,7 @@ private:
     std::function<void (const juce::String&, const juce::String&)> presentWarning;
     std::unique_ptr<juce::FileChooser> chooser;
     juce::Component::SafePointer<juce::Component> lockedWindow;
+    bool windowTookClicks = true, windowChildrenTookClicks = true;
 
     // Declared first: the controls that use them go before them.
     std::unique_ptr<PointProgressLook> pointLook;

@@ -403,6 +403,12 @@ float BottomSaveComponent::getLmtMakeUpGainSliderValue() const  { return (float)
 
 void BottomSaveComponent::setComboLmtValue (int id)
 {
+    // A band outside 1..4 (a damaged parameter file) would send settings for
+    // a band the unit does not have and put the next knob change into the
+    // bytes of another band in "//lmt".
+    if (id < 1 || id > 4)
+        return;
+
     bandBox.setSelectedId (id, juce::sendNotificationAsync);
     lmtNum = (juce::int8) (id - 1);
 }
