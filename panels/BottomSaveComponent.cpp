@@ -345,10 +345,11 @@ void BottomSaveComponent::comboBoxChanged (juce::ComboBox* box)
     if (box != &bandBox)
         return;
 
-    lmtNum = (juce::int8) (bandBox.getSelectedId() - 1);
-
-    if (lmtNum < 0 || lmtNum > 3)
+    const auto id = bandBox.getSelectedId();
+    if (id < 1 || id > 4)
         return;
+
+    lmtNum = (juce::int8) (id - 1);
 
     const auto stored = CacheFiles::readLmtBytes (lmtPath());
     if (! stored.has_value())

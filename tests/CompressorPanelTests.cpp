@@ -4,6 +4,7 @@
 #include "link/CacheFiles.h"
 #include "link/Globals.h"
 #include "panels/BottomSaveComponent.h"
+#include "styles/CustomLookAndFeel_My.h"
 #include "support/OscDecode.h"
 #include "support/UdpCapture.h"
 
@@ -352,4 +353,33 @@ TEST_F (CompressorPanel, DrawsItsTitleKnobsPictureAndOnOffButton)
             whiteInThreshold += image.getPixelAt (12 + x, y) == juce::Colours::white ? 1 : 0;
         }
     EXPECT_GT (whiteInRatio, 3 * whiteInThreshold);
+}
+
+TEST (CompressorKnobStyle, ADisabledKnobShowsItsThumbButNoValueArc)
+{
+    CustomLookAndFeel_My look;
+    juce::Slider knob (juce::Slider::Rotary, juce::Slider::NoTextBox);
+    knob.setLookAndFeel (&look);
+    knob.setRange (0, 100, 1);
+    knob.setValue (100);
+    knob.setBounds (0, 0, 60, 60);
+    knob.setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colours::black);
+
+    const auto whitePixels = [&knob]
+    {
+        const auto image = knob.createComponentSnapshot (knob.getLocalBounds(), true, 1.0f);
+        int white = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 60; ++x)
+                white += image.getPixelAt (x, y) == juce::Colours::white ? 1 : 0;
+        return white;
+    };
+
+    const auto enabled = whitePixels();
+    knob.setEnabled (false);
+    const auto disabled = whitePixels();
+    knob.setLookAndFeel (nullptr);
+
+    EXPECT_GT (disabled, 10);            // the thumb's white ring
+    EXPECT_GT (enabled, 4 * disabled);   // and the value arc round the knob
 }
