@@ -138,6 +138,17 @@ int lmtOffset (int band, LmtField field) noexcept
     return f < 4 ? 4 * band + f : 16 + 4 * band + (f - 4);
 }
 
+std::optional<LmtBytes> readLmtBytes (const juce::String& fullPath)
+{
+    const auto f = openFile (fullPath, "rb");
+    if (f == nullptr)
+        return std::nullopt;
+
+    LmtBytes bytes {};
+    std::fread (bytes.data(), 1, bytes.size(), f.get());
+    return bytes;
+}
+
 bool patchBytes (const juce::String& fullPath, long offset, const std::uint8_t* bytes, std::size_t count)
 {
     auto f = openFile (fullPath, "rb+");

@@ -77,6 +77,13 @@ namespace CacheFiles
     enum class LmtField { threshold, ratio, knee, attack, release, makeUpGain, bypass, bypassAgain };
     int lmtOffset (int band, LmtField field) noexcept;
 
+    inline constexpr int lmtBytes = 4 * lmtWords;
+    using LmtBytes = std::array<std::uint8_t, (std::size_t) lmtBytes>;
+
+    // The whole of "//lmt" byte by byte; bytes missing at the end read as 0.
+    // Empty when the file cannot be opened.
+    std::optional<LmtBytes> readLmtBytes (const juce::String& fullPath);
+
     // Changes single bytes of an existing file in place ("rb+"): nothing
     // happens, and false is returned, while the file does not exist.
     bool patchBytes (const juce::String& fullPath, long offset, const std::uint8_t* bytes, std::size_t count);
