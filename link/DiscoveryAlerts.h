@@ -19,4 +19,18 @@ namespace WarningAlerts
     // Replaces the presenter; an empty one restores the alert windows.
     // Returns the previous one.
     Presenter setPresenter (Presenter presenter);
+
+    // Installs a presenter for as long as it exists.
+    class ScopedPresenter
+    {
+    public:
+        explicit ScopedPresenter (Presenter p) : previous (setPresenter (std::move (p))) {}
+        ~ScopedPresenter() { setPresenter (std::move (previous)); }
+
+        ScopedPresenter (const ScopedPresenter&) = delete;
+        ScopedPresenter& operator= (const ScopedPresenter&) = delete;
+
+    private:
+        Presenter previous;
+    };
 }
