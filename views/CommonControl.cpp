@@ -65,6 +65,10 @@ void CornerDragger::mouseDown (const juce::MouseEvent& e)
 
 void CornerDragger::mouseDrag (const juce::MouseEvent& e)
 {
+    // A point already taken out of the editor waits for its deletion.
+    if (getEditor() == nullptr)
+        return;
+
     // Moving may take the point to the left edge, where the editor removes
     // it; its deletion waits until this handler has returned.
     dragger.dragComponent (this, e, &constrainer);
