@@ -12,9 +12,9 @@ namespace
     constexpr juce::int64 maxCurveFileBytes = 4 * 1024 * 1024;
 
     // Numbers from a file become pixel positions: keep them finite and sane.
-    float toPosition (double v) noexcept
+    double toPosition (double v) noexcept
     {
-        return std::isfinite (v) ? (float) juce::jlimit (-1.0e6, 1.0e6, v) : 0.0f;
+        return std::isfinite (v) ? juce::jlimit (-1.0e6, 1.0e6, v) : 0.0;
     }
 
     enum class Action { load, save };
@@ -80,13 +80,13 @@ bool applyCurveElement (CurveComponent& editor, const juce::XmlElement& e, Curve
 
     if (e.hasTagName ("currentPos"))
     {
-        CurveComponent::setCurrentPos (toPosition (e.getDoubleAttribute ("currentPos")));
+        CurveComponent::setCurrentPos ((float) toPosition (e.getDoubleAttribute ("currentPos")));
         return true;
     }
 
     if (e.hasTagName ("currentPosH"))
     {
-        CurveComponent::setCurrentPosH (toPosition (e.getDoubleAttribute ("currentPosH")));
+        CurveComponent::setCurrentPosH ((float) toPosition (e.getDoubleAttribute ("currentPosH")));
         return true;
     }
 
@@ -94,8 +94,8 @@ bool applyCurveElement (CurveComponent& editor, const juce::XmlElement& e, Curve
         return false;
 
     // The centre is what the editor keeps; the file holds the corner.
-    const auto x = toPosition (e.getDoubleAttribute ("x") + 6.0) - 6.0f;
-    const auto y = toPosition (e.getDoubleAttribute ("y") + 6.0) - 6.0f;
+    const auto x = (float) (toPosition (e.getDoubleAttribute ("x")) + 6.0) - 6.0f;
+    const auto y = (float) (toPosition (e.getDoubleAttribute ("y")) + 6.0) - 6.0f;
     editor.addPoint ({ (int) x, (int) y });
     return true;
 }
