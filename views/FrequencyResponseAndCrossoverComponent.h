@@ -67,8 +67,10 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
 
-private:
+    // One tick of the busy phase after "Apply CrossOver" (every 200 ms).
     void timerCallback() override;
+
+private:
     void run() override;
 
     int getStereoFormat() const;
