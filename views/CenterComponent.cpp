@@ -48,8 +48,8 @@ void CenterComponent::paint (juce::Graphics& g)
     g.fillAll (PanelStyle::background);
     g.setColour (juce::Colours::grey);
     g.drawRect (getLocalBounds(), 1);
-    g.drawLine (0.0f, 30.0f, w, 30.0f);
-    g.drawLine (140.0f, 0.0f, 140.0f, 30.0f);
+    g.drawHorizontalLine (30, 0.0f, w);
+    g.drawVerticalLine (140, 0.0f, 30.0f);
 }
 
 void CenterComponent::resized()
