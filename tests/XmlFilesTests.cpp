@@ -85,6 +85,13 @@ namespace
         EXPECT_FALSE (XmlFiles::readDocument (file, 10));
         EXPECT_EQ (XmlFiles::readDocument (file, 10).error, "The file is too large");
 
+        juce::Random random (72);
+        juce::MemoryBlock garbage (4096);
+        random.fillBitsRandomly (garbage.getData(), garbage.getSize());
+        static_cast<char*> (garbage.getData())[0] = '<';
+        ASSERT_TRUE (file.replaceWithData (garbage.getData(), garbage.getSize()));
+        EXPECT_FALSE (XmlFiles::readDocument (file));
+
         dir.deleteRecursively();
     }
 

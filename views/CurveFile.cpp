@@ -8,8 +8,9 @@
 
 namespace
 {
-    // A curve file is a few kilobytes; this leaves room for any hand-made one.
-    constexpr juce::int64 maxCurveFileBytes = 4 * 1024 * 1024;
+    // A curve file of 64 points is under 3 kB. The bound keeps a hand-made
+    // file from burying the editor under thousands of points.
+    constexpr juce::int64 maxCurveFileBytes = 64 * 1024;
 
     // Numbers from a file become pixel positions: keep them finite and sane.
     double toPosition (double v) noexcept
