@@ -1,0 +1,209 @@
+// The "VA" level report: twenty levels and the unit's address, arriving many
+// times a second. Measured: our dispatch of a decoded report (the held-level
+// arithmetic and the two meter setters), JUCE's decoding of the datagram,
+// the whole path from the datagram's bytes to the setters, and liblo decoding
+// the same datagram as the peer.
+
+#include "Comparisons.h"
+#include "JuceOscDecode.h"
+
+#include "app/MainComponent.h"
+#include "link/Globals.h"
+#include "link/OscWire.h"
+#include "link/ReportLogic.h"
+
+#include <benchmark/benchmark.h>
+#include <lo/lo.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace
+{
+    const char* const unitAddress = "127.0.0.1";
+    constexpr int numDistinctReports = 64;
+
+    // A report of twenty raw levels (2^24 is 0 dB) that differ from one
+    // report to the next, so that every report moves the meters.
+    std::vector<std::uint8_t> levelReport (int index)
+    {
+        veld72::osc::MessageWriter writer;
+        writer.begin (veld72::osc::kAddress);
+        writer.addInt32 ('V');
+        writer.addInt32 ('A');
+        for (int k = 0; k < 2 * Reports::levelsPerGroup; ++k)
+        {
+            const auto db = -60.0 + std::fmod (7.3 * index + 3.1 * k, 60.0);
+            writer.addFloat32 ((float) (16777216.0 * std::pow (10.0, db / 20.0)));
+        }
+        writer.addString (unitAddress, std::strlen (unitAddress));
+
+        std::size_t size = 0;
+        const auto* data = writer.finish (size);
+        return { data, data + size };
+    }
+
+    const std::vector<std::vector<std::uint8_t>>& reports()
+    {
+        static const auto all = []
+        {
+            std::vector<std::vector<std::uint8_t>> r;
+            for (int i = 0; i < numDistinctReports; ++i)
+                r.push_back (levelReport (i));
+            return r;
+        }();
+        return all;
+    }
+
+    // The window's content with every panel and the Receiver, not on screen.
+    struct App
+    {
+        App()
+        {
+            sendCommand.setCurrentIpAddr (unitAddress);
+            content = std::make_unique<MainContentComponent>();
+        }
+
+        ~App()
+        {
+            content.reset();
+            sendCommand.setCurrentIpAddr ({});
+        }
+
+        // What the Receiver does with a decoded "VA" for the selected unit.
+        void dispatch (const juce::OSCMessage& m)
+        {
+            constexpr int n = Reports::levelsPerGroup;
+            if (m.size() != 2 + 2 * n + 1 || m[2 + 2 * n].getString() != sendCommand.getCurrentIpAddr())
+                return;
+
+            float first[n], second[n], displayFirst[n], displaySecond[n];
+            for (int k = 0; k < n; ++k)
+            {
+                first[k] = m[2 + k].getFloat32();
+                second[k] = m[2 + n + k].getFloat32();
+            }
+
+            Reports::applyLevelReport (hold, first, second, displayFirst, displaySecond);
+
+            content->getBottomPanel().setLeftVerticalSlierValue (
+                displayFirst[0], displayFirst[1], displayFirst[2], displayFirst[3],
+                displayFirst[4], displayFirst[5], displayFirst[6], displayFirst[7],
+                displaySecond[0], displaySecond[1], displaySecond[2], displaySecond[3],
+                displaySecond[4], displaySecond[5], displaySecond[6], displaySecond[7]);
+            content->getRight().setLevelSliderValue (displayFirst[8], displayFirst[9], displaySecond[8], displaySecond[9]);
+        }
+
+        std::unique_ptr<MainContentComponent> content;
+        Reports::LevelHold hold;
+    };
+
+    std::vector<juce::OSCBundle::Element> decodedReports()
+    {
+        std::vector<juce::OSCBundle::Element> decoded;
+        for (const auto& r : reports())
+            decoded.push_back (decodeWithJuce (r.data(), r.size()));
+        return decoded;
+    }
+}
+
+static void LevelReport_Arithmetic (benchmark::State& state)
+{
+    Reports::LevelHold hold;
+    std::vector<std::array<float, 20>> levels (numDistinctReports);
+    for (int i = 0; i < numDistinctReports; ++i)
+        for (int k = 0; k < 20; ++k)
+            levels[(size_t) i][(size_t) k] = (float) (16777216.0 * std::pow (10.0, (-60.0 + std::fmod (7.3 * i + 3.1 * k, 60.0)) / 20.0));
+
+    float displayFirst[10], displaySecond[10];
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        const auto& l = levels[i++ % levels.size()];
+        Reports::applyLevelReport (hold, l.data(), l.data() + 10, displayFirst, displaySecond);
+        benchmark::DoNotOptimize (displayFirst);
+        benchmark::DoNotOptimize (displaySecond);
+    }
+}
+BENCHMARK (LevelReport_Arithmetic)->Name ("LevelReport/Arithmetic");
+
+static void LevelReport_Dispatch (benchmark::State& state)
+{
+    App app;
+    const auto decoded = decodedReports();
+    size_t i = 0;
+    for (auto _ : state)
+        app.dispatch (decoded[i++ % decoded.size()].getMessage());
+}
+BENCHMARK (LevelReport_Dispatch)->Name ("LevelReport/Dispatch");
+
+static void LevelReport_JuceDecode (benchmark::State& state)
+{
+    const auto& all = reports();
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        const auto& r = all[i++ % all.size()];
+        auto element = decodeWithJuce (r.data(), r.size());
+        benchmark::DoNotOptimize (element);
+    }
+}
+BENCHMARK (LevelReport_JuceDecode)->Name ("LevelReport/JuceDecode");
+
+static void LevelReport_WholePath (benchmark::State& state)
+{
+    App app;
+    const auto& all = reports();
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        const auto& r = all[i++ % all.size()];
+        const auto element = decodeWithJuce (r.data(), r.size());
+        app.dispatch (element.getMessage());
+    }
+}
+BENCHMARK (LevelReport_WholePath)->Name ("LevelReport/WholePath");
+
+// The peer: liblo turns the same datagram into its message, and the twenty
+// levels and the address are read out of it.
+static void LevelReport_LibloDecode (benchmark::State& state)
+{
+    const auto& all = reports();
+    size_t i = 0;
+    float levels[20];
+    for (auto _ : state)
+    {
+        auto& r = const_cast<std::vector<std::uint8_t>&> (all[i++ % all.size()]);
+        int result = 0;
+        const char* path = lo_get_path (r.data(), (ssize_t) r.size());
+        lo_message m = lo_message_deserialise (r.data(), r.size(), &result);
+        if (m == nullptr || path == nullptr)
+        {
+            state.SkipWithError ("liblo could not decode the report");
+            break;
+        }
+
+        const char* types = lo_message_get_types (m);
+        lo_arg** argv = lo_message_get_argv (m);
+        for (int k = 0; k < 20; ++k)
+            std::memcpy (&levels[k], argv[2 + k], sizeof (float));
+        const char* address = &argv[22]->s;
+
+        benchmark::DoNotOptimize (types);
+        benchmark::DoNotOptimize (levels);
+        benchmark::DoNotOptimize (address);
+        lo_message_free (m);
+    }
+
+    // liblo must not have changed the datagram in place.
+    const auto element = decodeWithJuce (all[0].data(), all[0].size());
+    if (element.getMessage()[22].getString() != unitAddress)
+        state.SkipWithError ("the datagram was changed by decoding it");
+}
+BENCHMARK (LevelReport_LibloDecode)->Name ("LevelReport/LibloDecode");
+
+VELD72_BUDGET ("VA dispatch after decoding", "LevelReport/Dispatch", 1000.0);
+VELD72_BUDGET_WITH_PEER ("VA bytes to setters vs liblo decode", "LevelReport/WholePath", 3000.0, "LevelReport/LibloDecode");
+VELD72_COMPARE ("VA JUCE decode vs liblo decode", "LevelReport/JuceDecode", "LevelReport/LibloDecode", 0.0);
