@@ -22,6 +22,7 @@ Receiver::Receiver()
 Receiver::~Receiver()
 {
     removeListener (this);
+    socket.shutdown();
     disconnect();
 }
 
