@@ -139,6 +139,32 @@ static void LevelReport_Dispatch (benchmark::State& state)
 }
 BENCHMARK (LevelReport_Dispatch)->Name ("LevelReport/Dispatch");
 
+#if JUCE_LINUX
+namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
+
+// The dispatch and then every message it leaves in the queue (the sliders'
+// and their values' asynchronous change notifications), handled as the
+// message loop would: the whole of a report's cost on the message thread
+// short of painting.
+static void LevelReport_DispatchAndMessages (benchmark::State& state)
+{
+    App app;
+    const auto decoded = decodedReports();
+    while (juce::dispatchNextMessageOnSystemQueue (true)) {}
+
+    size_t i = 0;
+    std::int64_t messages = 0;
+    for (auto _ : state)
+    {
+        app.dispatch (decoded[i++ % decoded.size()].getMessage());
+        while (juce::dispatchNextMessageOnSystemQueue (true))
+            ++messages;
+    }
+    state.counters["messages"] = benchmark::Counter ((double) messages, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK (LevelReport_DispatchAndMessages)->Name ("LevelReport/DispatchAndMessages");
+#endif
+
 static void LevelReport_JuceDecode (benchmark::State& state)
 {
     const auto& all = reports();
@@ -207,3 +233,47 @@ BENCHMARK (LevelReport_LibloDecode)->Name ("LevelReport/LibloDecode");
 VELD72_BUDGET ("VA dispatch after decoding", "LevelReport/Dispatch", 1000.0);
 VELD72_BUDGET_WITH_PEER ("VA bytes to setters vs liblo decode", "LevelReport/WholePath", 3000.0, "LevelReport/LibloDecode");
 VELD72_COMPARE ("VA JUCE decode vs liblo decode", "LevelReport/JuceDecode", "LevelReport/LibloDecode", 0.0);
+
+// The frame a level report leads to: the twenty meters' areas painted as the
+// window's peer paints them, into an image clipped to those areas.
+static void LevelReport_MeterFrame (benchmark::State& state)
+{
+    App app;
+    auto& content = *app.content;
+
+    juce::RectangleList<int> meterAreas;
+    const auto addMeter = [&] (juce::Component& panel, const juce::String& id)
+    {
+        if (auto* meter = panel.findChildWithID (id))
+        {
+            meterAreas.add (content.getLocalArea (meter, meter->getLocalBounds()));
+        }
+    };
+    for (int band = 1; band <= 4; ++band)
+    {
+        addMeter (content.getBottomPanel(), "oddMeter" + juce::String (band));
+        addMeter (content.getBottomPanel(), "evenMeter" + juce::String (band));
+    }
+    addMeter (content.getRight(), "leftMeter");
+    addMeter (content.getRight(), "rightMeter");
+
+    const auto area = meterAreas.getBounds();
+    juce::Image image (juce::Image::RGB, area.getWidth(), area.getHeight(), true);
+    auto clip = meterAreas;
+    clip.offsetAll (-area.getX(), -area.getY());
+
+    const auto decoded = decodedReports();
+    size_t i = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        app.dispatch (decoded[i++ % decoded.size()].getMessage());
+        state.ResumeTiming();
+
+        juce::LowLevelGraphicsSoftwareRenderer context (image, -area.getPosition(), clip);
+        juce::Graphics g (context);
+        content.paintEntireComponent (g, true);
+    }
+    state.counters["areas"] = (double) meterAreas.getNumRectangles();
+}
+BENCHMARK (LevelReport_MeterFrame)->Name ("LevelReport/MeterFrame")->Unit (benchmark::kMicrosecond);
