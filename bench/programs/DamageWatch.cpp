@@ -1,10 +1,9 @@
 // Counts what a window draws over a while, as the X server sees it: every
-// rectangle the X DAMAGE extension reports for the window named on the
-// command line, with the total area and the share of it inside a region of
+// rectangle the X DAMAGE extension reports for the window given by its id, with the total area and the share of it inside a region of
 // interest (the meters, say), so that an idle app can be shown to draw
 // nothing, or nothing but what changed.
 //
-//   veld72-damage-watch --name TITLE [--seconds 10] [--inside X,Y,W,H]...
+//   veld72-damage-watch --window ID [--seconds 10] [--list] [--inside X,Y,W,H]...
 //
 // Coordinates are relative to the window.
 
@@ -15,6 +14,7 @@
 #include <poll.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,30 +32,6 @@ namespace
 
     struct Box { int x, y, w, h; };
 
-    Window findByName (Display* d, Window w, const std::string& name)
-    {
-        char* title = nullptr;
-        if (XFetchName (d, w, &title) && title != nullptr)
-        {
-            const bool match = name == title;
-            XFree (title);
-            if (match)
-                return w;
-        }
-
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned n = 0;
-        Window found = 0;
-        if (XQueryTree (d, w, &root, &parent, &children, &n))
-        {
-            for (unsigned i = 0; i < n && found == 0; ++i)
-                found = findByName (d, children[i], name);
-            if (children != nullptr)
-                XFree (children);
-        }
-        return found;
-    }
-
     long overlap (const XRectangle& r, const Box& b)
     {
         const int x0 = std::max ((int) r.x, b.x), y0 = std::max ((int) r.y, b.y);
@@ -66,7 +42,8 @@ namespace
 
 int main (int argc, char** argv)
 {
-    std::string name;
+    Window window = 0;
+    bool list = false;
     double seconds = 10.0;
     std::vector<Box> inside;
 
@@ -74,8 +51,9 @@ int main (int argc, char** argv)
     {
         const std::string a = argv[i];
         const char* v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--name")         { name = v; ++i; }
+        if (a == "--window")       { window = (Window) std::strtoul (v, nullptr, 0); ++i; }
         else if (a == "--seconds") { seconds = std::atof (v); ++i; }
+        else if (a == "--list")    list = true;
         else if (a == "--inside")
         {
             Box b {};
@@ -85,23 +63,23 @@ int main (int argc, char** argv)
         }
     }
 
-    Display* d = name.empty() ? nullptr : XOpenDisplay (nullptr);
+    Display* d = window == 0 ? nullptr : XOpenDisplay (nullptr);
     int damageEvent = 0, damageError = 0;
     if (d == nullptr || ! XDamageQueryExtension (d, &damageEvent, &damageError))
     {
-        std::fprintf (stderr, "usage: %s --name TITLE [--seconds S] [--inside X,Y,W,H]... (needs a display with DAMAGE)\n", argv[0]);
+        std::fprintf (stderr, "usage: %s --window ID [--seconds S] [--inside X,Y,W,H]... (needs a display with DAMAGE)\n", argv[0]);
         return 2;
     }
 
-    const Window window = findByName (d, DefaultRootWindow (d), name);
-    if (window == 0)
-    {
-        std::fprintf (stderr, "no window named '%s'\n", name.c_str());
-        return 1;
-    }
-
+    // A new damage object starts with the whole window damaged: that report
+    // is not a drawing.
     XDamageCreate (d, window, XDamageReportRawRectangles);
     XSync (d, False);
+    while (XPending (d) > 0)
+    {
+        XEvent e;
+        XNextEvent (d, &e);
+    }
 
     long events = 0, area = 0, areaInside = 0;
     const double end = nowMs() + seconds * 1000.0;
@@ -122,6 +100,8 @@ int main (int argc, char** argv)
         const auto& n = reinterpret_cast<const XDamageNotifyEvent&> (e);
         ++events;
         area += (long) n.area.width * n.area.height;
+        if (list)
+            std::printf ("%.1f ms: %d,%d %dx%d\n", nowMs() - (end - seconds * 1000.0), n.area.x, n.area.y, n.area.width, n.area.height);
         for (const auto& b : inside)
             areaInside += overlap (n.area, b);
     }
