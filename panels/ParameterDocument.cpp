@@ -1,7 +1,11 @@
 #include "panels/ParameterDocument.h"
 
+#include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
 #include "link/Command.h"
+
+#include <cmath>
+#include <limits>
 
 namespace ParameterDocument
 {
@@ -9,6 +13,20 @@ namespace ParameterDocument
 namespace
 {
     using Elements = std::vector<std::unique_ptr<juce::XmlElement>>;
+
+    enum class Action { load, save };
+
+    juce::String describeFailure (Action action, const juce::File& file, const juce::String& reason)
+    {
+        const auto message = action == Action::load ? TRANS ("There was an error while trying to load the file: FLNM")
+                                                    : TRANS ("There was an error while trying to save the file: FLNM");
+        auto text = message.replace ("FLNM", "\n" + file.getFullPathName()) + "\n\n" + reason;
+
+        if (action == Action::save)
+            text << "\n\n" << TRANS ("The parameter file was not saved; a file of that name that existed before is unchanged.");
+
+        return text;
+    }
 
     template <typename Value>
     void add (Elements& out, const juce::String& tag, const juce::String& attribute, Value value)
@@ -132,11 +150,14 @@ Elements makePanelElements (const PanelSettings& s)
 void appendChildren (juce::XmlElement& root, Elements elements)
 {
     // Only prepending is constant-time, so the existing children are taken
-    // out and everything is prepended from the back.
+    // out (the first child is found at once) and everything is prepended
+    // from the back.
     Elements all;
-    for (auto* child : root.getChildIterator())
-        all.push_back (std::make_unique<juce::XmlElement> (*child));
-    root.deleteAllChildElements();
+    while (auto* first = root.getFirstChildElement())
+    {
+        root.removeChildElement (first, false);
+        all.emplace_back (first);
+    }
 
     all.reserve (all.size() + elements.size());
     for (auto& e : elements)
@@ -170,14 +191,20 @@ Elements makeDeviceDataElements (int spectrumCount, const Progress& progress)
     return out;
 }
 
-juce::XmlElement::TextFormat fileFormat()
+juce::Result appendDeviceDataAndWrite (juce::XmlElement& root, const juce::File& target,
+                                       int spectrumCount, const Progress& progress)
 {
-    juce::XmlElement::TextFormat format;
-    format.dtd = " ";
-    format.customEncoding = "UTF-8";
-    format.lineWrapLength = 60;
-    return format;
+    appendChildren (root, makeDeviceDataElements (spectrumCount, progress));
+
+    const auto result = XmlFiles::writeDocumentSafely (root, target, XmlFiles::documentFormat());
+    if (result.failed())
+        return juce::Result::fail (describeFailure (Action::save, target, result.getErrorMessage()));
+
+    return result;
 }
+
+juce::String loadFailedTitle() { return TRANS ("Failed to open file..."); }
+juce::String saveFailedTitle() { return TRANS ("Failed to save file..."); }
 
 //==============================================================================
 namespace
@@ -200,11 +227,52 @@ namespace
             out.push_back (wordsBlock (table.data() + start, juce::jmin (chunk, to - start)));
     }
 
-    bool storeAt (std::vector<std::uint32_t>& table, int position, int value)
+    //==========================================================================
+    // Attribute readers. A document from elsewhere may hold any text, so
+    // numbers are range-checked before they become ints or floats.
+
+    // "-2147483648" and "4294967295" both give the word 0x80000000 and
+    // 0xFFFFFFFF: the text is read as a wide integer and its low 32 bits kept.
+    std::uint32_t wordOf (const juce::XmlElement& e, const char* attribute)
     {
-        if (position < 0 || position >= (int) table.size())
+        return (std::uint32_t) (juce::uint64) e.getStringAttribute (attribute).getLargeIntValue();
+    }
+
+    int intOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        const auto v = e.getStringAttribute (attribute).getLargeIntValue();
+        return (int) juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v);
+    }
+
+    bool boolOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        return e.getBoolAttribute (attribute);
+    }
+
+    // Positions and slider values: finite and within a sane range.
+    double numberOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        const auto v = e.getDoubleAttribute (attribute);
+        return std::isfinite (v) ? juce::jlimit (-1.0e6, 1.0e6, v) : 0.0;
+    }
+
+    // Pixel positions and knob positions, which pass through float.
+    int smallIntOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        return juce::jlimit (-1000000, 1000000, intOf (e, attribute));
+    }
+
+    // The number that follows the first `skip` characters of the tag.
+    juce::int64 positionIn (const juce::String& tag, int skip)
+    {
+        return tag.substring (skip).getLargeIntValue();
+    }
+
+    bool storeAt (std::vector<std::uint32_t>& table, juce::int64 position, std::uint32_t word)
+    {
+        if (position < 0 || position >= (juce::int64) table.size())
             return false;
-        table[(std::size_t) position] = (std::uint32_t) value;
+        table[(std::size_t) position] = word;
         return true;
     }
 
@@ -229,29 +297,27 @@ namespace
     void applyPanelValue (const juce::XmlElement& e, LoadTarget& t, int& maxNum, DeviceTables& tables, bool& deviceData)
     {
         const auto& tag = e.getTagName();
-        const auto intOf = [&] (const char* a) { return e.getIntAttribute (a); };
-        const auto boolOf = [&] (const char* a) { return e.getBoolAttribute (a); };
 
-        if (tag == "micGain")           { t.setMlValue ((float) intOf ("ml")); return; }
-        if (tag == "signal")            { t.setNlValue ((float) intOf ("nl")); return; }
-        if (tag == "m48v")              { t.setM48v (boolOf ("m48vValue")); return; }
-        if (tag == "en48v")             { t.setEnable48vState (boolOf ("enable48v")); return; }
-        if (tag == "muteStatus")        { t.setMuteStatus1 (boolOf ("mute")); return; }
-        if (tag == "bypassStatus")      { t.setByPassStatus (boolOf ("bypass")); return; }
-        if (tag == "masterValue")       { t.setMasterSliderValue ((float) intOf ("masterValue")); return; }
-        if (tag == "anaAes")            { t.setAnalogComboValue (intOf ("anaAes")); return; }
-        if (tag == "clockSource")       { t.setComboCSValue (intOf ("clockSource")); return; }
+        if (tag == "micGain")           { t.setMlValue ((float) intOf (e, "ml")); return; }
+        if (tag == "signal")            { t.setNlValue ((float) intOf (e, "nl")); return; }
+        if (tag == "m48v")              { t.setM48v (boolOf (e, "m48vValue")); return; }
+        if (tag == "en48v")             { t.setEnable48vState (boolOf (e, "enable48v")); return; }
+        if (tag == "muteStatus")        { t.setMuteStatus1 (boolOf (e, "mute")); return; }
+        if (tag == "bypassStatus")      { t.setByPassStatus (boolOf (e, "bypass")); return; }
+        if (tag == "masterValue")       { t.setMasterSliderValue ((float) intOf (e, "masterValue")); return; }
+        if (tag == "anaAes")            { t.setAnalogComboValue (intOf (e, "anaAes")); return; }
+        if (tag == "clockSource")       { t.setComboCSValue (intOf (e, "clockSource")); return; }
         if (tag == "sampleClock")       { t.setLabelSL (e.getStringAttribute ("sampleClock")); return; }
-        if (tag == "stereoFormat")      { t.setComboSFValue (intOf ("stereoFormat")); return; }
-        if (tag == "with")              { t.setComboSubValue (intOf ("with")); return; }
-        if (tag == "amptitude")         { t.setComboFilterValue (intOf ("amptitude")); return; }
+        if (tag == "stereoFormat")      { t.setComboSFValue (intOf (e, "stereoFormat")); return; }
+        if (tag == "with")              { t.setComboSubValue (intOf (e, "with")); return; }
+        if (tag == "amptitude")         { t.setComboFilterValue (intOf (e, "amptitude")); return; }
 
         for (int band = 1; band <= 4; ++band)
-            if (tag == "m" + juce::String (band) + "mute") { t.setBandMute (band, e.getBoolAttribute (tag)); return; }
+            if (tag == "m" + juce::String (band) + "mute") { t.setBandMute (band, boolOf (e, tag)); return; }
         for (int which = 1; which <= 3; ++which)
-            if (tag == "freq" + juce::String (which)) { t.setFreq (which, e.getIntAttribute (tag)); return; }
+            if (tag == "freq" + juce::String (which)) { t.setFreq (which, intOf (e, tag)); return; }
         for (int band : { 1, 3, 5, 7 })
-            if (tag == "level" + juce::String (band)) { t.setBandLevel (band, (float) e.getDoubleAttribute (tag)); return; }
+            if (tag == "level" + juce::String (band)) { t.setBandLevel (band, (float) numberOf (e, tag)); return; }
 
         if (tag == "textNote")          { t.setTextNote (e.getStringAttribute ("textNote")); return; }
 
@@ -259,17 +325,17 @@ namespace
         {
             // Point numbers above 9 cannot be told apart in the spectrum
             // tags; a foreign document's value outside 0..9 is not used.
-            const auto n = intOf ("maxNum");
+            const auto n = intOf (e, "maxNum");
             if (n >= 0 && n <= maxPointCount)
                 maxNum = n;
             return;
         }
 
         for (int which = 1; which <= 6; ++which)
-            if (tag == "lmt" + juce::String (which)) { t.setLmtValue (which, (float) e.getIntAttribute (tag)); return; }
+            if (tag == "lmt" + juce::String (which)) { t.setLmtValue (which, (float) smallIntOf (e, tag)); return; }
 
-        if (tag == "comid")             { t.setComboLmtValue (intOf ("comid")); return; }
-        if (tag == "lmtbypass")         { t.setLmtBypass (boolOf ("lmtbypass")); return; }
+        if (tag == "comid")             { t.setComboLmtValue (intOf (e, "comid")); return; }
+        if (tag == "lmtbypass")         { t.setLmtBypass (boolOf (e, "lmtbypass")); return; }
 
         for (const auto& row : deviceDataRows)
         {
@@ -277,8 +343,8 @@ namespace
                 continue;
 
             auto& table = tables.*(row.table);
-            const auto position = tag.substring (row.skip).getIntValue();
-            if (storeAt (table, position, e.getIntAttribute (row.attribute)))
+            const auto position = positionIn (tag, row.skip);
+            if (storeAt (table, position, wordOf (e, row.attribute)))
             {
                 deviceData = true;
 
@@ -293,20 +359,20 @@ namespace
     {
         const auto& tag = e.getTagName();
 
-        if (tag == "red")          t.setCursor ('r', e.getIntAttribute ("red"));
-        else if (tag == "green")   t.setCursor ('g', e.getIntAttribute ("green"));
-        else if (tag == "blue")    t.setCursor ('b', e.getIntAttribute ("blue"));
+        if (tag == "red")          t.setCursor ('r', smallIntOf (e, "red"));
+        else if (tag == "green")   t.setCursor ('g', smallIntOf (e, "green"));
+        else if (tag == "blue")    t.setCursor ('b', smallIntOf (e, "blue"));
 
-        if (tag == "p1")                     t.setEndPointLevel (1, (int) e.getDoubleAttribute ("p1y"));
-        else if (tag == "p2")                t.setEndPointLevel (2, (int) e.getDoubleAttribute ("p2y"));
-        else if (tag == "currentPos")        t.setCurrentPos ((float) e.getDoubleAttribute ("currentPos"));
-        else if (tag == "currentPosH")       t.setCurrentPosH ((float) e.getDoubleAttribute ("currentPosH"));
-        else if (tag.contains ("circle"))    t.addCurvePoint (e.getIntAttribute ("x"), e.getIntAttribute ("y"));
+        if (tag == "p1")                     t.setEndPointLevel (1, (int) numberOf (e, "p1y"));
+        else if (tag == "p2")                t.setEndPointLevel (2, (int) numberOf (e, "p2y"));
+        else if (tag == "currentPos")        t.setCurrentPos ((float) numberOf (e, "currentPos"));
+        else if (tag == "currentPosH")       t.setCurrentPosH ((float) numberOf (e, "currentPosH"));
+        else if (tag.contains ("circle"))    t.addCurvePoint (smallIntOf (e, "x"), smallIntOf (e, "y"));
     }
 
     // Rewrites the spectrum cache file of one point from the elements that
-    // start with `prefix`, then uploads it. Nothing happens for a file that
-    // cannot be created.
+    // start with `prefix`, in document order, then uploads it. Nothing
+    // happens for a file that cannot be created.
     void loadSpectrum (const juce::XmlElement& root, int number, const juce::String& prefix,
                        std::vector<std::uint32_t>& table, Command& command)
     {
@@ -322,11 +388,13 @@ namespace
             if (! tag.startsWith (prefix))
                 continue;
 
-            const auto value = e->getIntAttribute ("fftValue");
+            const auto word = wordOf (*e, "fftValue");
+            if (! storeAt (table, positionIn (tag, prefix.length()), word))
+                continue;
+
             std::uint8_t bytes[4];
-            CacheFiles::wordToBytes ((std::uint32_t) value, bytes);
+            CacheFiles::wordToBytes (word, bytes);
             std::fwrite (bytes, 1, 4, file.get());
-            storeAt (table, tag.substring (prefix.length()).getIntValue(), value);
         }
         file.reset();
 
@@ -368,6 +436,21 @@ void load (const juce::XmlElement& root, LoadTarget& target, Command& command)
             command.sendBlock (&block);
         command.sendSACommand();
     }
+}
+
+juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& command)
+{
+    if (! file.existsAsFile())
+        return juce::Result::fail (describeFailure (Action::load, file, TRANS ("The file doesn't exist")));
+
+    // Parsed before anything changes, so that a broken file leaves the
+    // curve, the panels and the cache files as they were.
+    const auto read = XmlFiles::readDocument (file);
+    if (! read)
+        return juce::Result::fail (describeFailure (Action::load, file, read.error));
+
+    load (*read.document, target, command);
+    return juce::Result::ok();
 }
 
 std::vector<juce::MemoryBlock> spectrumUploadBlocks (int pointNumber, const std::vector<std::uint32_t>& table)

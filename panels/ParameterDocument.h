@@ -51,8 +51,13 @@ namespace ParameterDocument
     using Progress = std::function<void (double)>;
     std::vector<std::unique_ptr<juce::XmlElement>> makeDeviceDataElements (int spectrumCount, const Progress& progress = {});
 
-    // The file's own text format: document type " ", UTF-8, lines wrapped at 60.
-    juce::XmlElement::TextFormat fileFormat();
+    // The second half of a save: appends the device data to the document
+    // (which holds the panel elements), then writes it to the target with
+    // XmlFiles::writeDocumentSafely, so that an existing file is replaced only
+    // by a complete new one. The error message is the text for the user's
+    // alert and names the file.
+    juce::Result appendDeviceDataAndWrite (juce::XmlElement& root, const juce::File& target,
+                                           int spectrumCount, const Progress& progress = {});
 
     //==========================================================================
     // What a load does to the rest of the system, in document order.
@@ -101,6 +106,15 @@ namespace ParameterDocument
     // Applies a parsed document: panel setters, curve points, cache file
     // rewrites ("//lmt", the spectrum files) and the uploads to the unit.
     void load (const juce::XmlElement& root, LoadTarget& target, Command& command);
+
+    // Reads the file and loads it. A missing file or one that is not a
+    // well-formed document changes nothing; the error message is then the
+    // text for the user's alert and names the file.
+    juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& command);
+
+    // Titles of the alerts.
+    juce::String loadFailedTitle();
+    juce::String saveFailedTitle();
 
     //==========================================================================
     // The blocks of the uploads, each one data block of 32-bit little-endian words.
