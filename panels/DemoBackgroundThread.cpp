@@ -28,26 +28,27 @@ void DemoBackgroundThread::run()
 {
     setProgress (-1.0);
     saveBinFile();
-
-    // The next save starts from an empty document.
-    allValue.deleteAllChildElements();
     setProgress (1.0);
 }
 
 void DemoBackgroundThread::saveBinFile()
 {
-    writeResult = ParameterDocument::appendDeviceDataAndWrite (allValue, chosenSave, spectrumCount,
-                                                               [this] (double p) { setProgress (p); });
+    writeResult = ParameterDocument::finishSave (allValue, chosenSave, spectrumCount,
+                                                 [this] (double p) { setProgress (p); });
+}
+
+void DemoBackgroundThread::showOutcome (bool userPressedCancel, const juce::Result& result)
+{
+    if (userPressedCancel)
+        showResult (" ", "You pressed cancel!");
+    else if (result.failed())
+        WarningAlerts::show (ParameterDocument::saveFailedTitle(), result.getErrorMessage());
+    else
+        showResult (" ", "save parameter ok!");
 }
 
 void DemoBackgroundThread::threadComplete (bool userPressedCancel)
 {
-    if (userPressedCancel)
-        showResult (" ", "You pressed cancel!");
-    else if (writeResult.failed())
-        WarningAlerts::show (ParameterDocument::saveFailedTitle(), writeResult.getErrorMessage());
-    else
-        showResult (" ", "save parameter ok!");
-
+    showOutcome (userPressedCancel, writeResult);
     delete this;
 }

@@ -21,14 +21,15 @@ public:
     void run() override;
     void threadComplete (bool userPressedCancel) override;
 
-    // The copying and the writing, called by run().
+    // The copying, the writing and the emptying of allValue, called by run().
     void saveBinFile();
 
-    juce::Result getWriteResult() const { return writeResult; }
+    // The alert at the end: "You pressed cancel!" or "save parameter ok!"
+    // without an icon (showResult), or a warning (WarningAlerts) when the
+    // file could not be written.
+    static void showOutcome (bool userPressedCancel, const juce::Result& writeResult);
 
-    // How the outcome of a finished save is shown: an alert without an icon
-    // by default. A failed write is shown as a warning instead
-    // (WarningAlerts).
+    // Shows an alert without an icon by default; tests record it instead.
     using ResultPresenter = std::function<void (const juce::String& title, const juce::String& message)>;
     static ResultPresenter showResult;
 

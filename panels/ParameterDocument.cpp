@@ -191,12 +191,13 @@ Elements makeDeviceDataElements (int spectrumCount, const Progress& progress)
     return out;
 }
 
-juce::Result appendDeviceDataAndWrite (juce::XmlElement& root, const juce::File& target,
-                                       int spectrumCount, const Progress& progress)
+juce::Result finishSave (juce::XmlElement& root, const juce::File& target, int spectrumCount, const Progress& progress)
 {
     appendChildren (root, makeDeviceDataElements (spectrumCount, progress));
 
     const auto result = XmlFiles::writeDocumentSafely (root, target, XmlFiles::documentFormat());
+    root.deleteAllChildElements();
+
     if (result.failed())
         return juce::Result::fail (describeFailure (Action::save, target, result.getErrorMessage()));
 

@@ -52,12 +52,13 @@ namespace ParameterDocument
     std::vector<std::unique_ptr<juce::XmlElement>> makeDeviceDataElements (int spectrumCount, const Progress& progress = {});
 
     // The second half of a save: appends the device data to the document
-    // (which holds the panel elements), then writes it to the target with
+    // (which holds the panel elements), writes it to the target with
     // XmlFiles::writeDocumentSafely, so that an existing file is replaced only
-    // by a complete new one. The error message is the text for the user's
-    // alert and names the file.
-    juce::Result appendDeviceDataAndWrite (juce::XmlElement& root, const juce::File& target,
-                                           int spectrumCount, const Progress& progress = {});
+    // by a complete new one, and empties the document in every case, so that
+    // the next save starts from nothing. The error message is the text for
+    // the user's alert and names the file.
+    juce::Result finishSave (juce::XmlElement& root, const juce::File& target,
+                             int spectrumCount, const Progress& progress = {});
 
     //==========================================================================
     // What a load does to the rest of the system, in document order.
