@@ -46,14 +46,23 @@ namespace ParameterDocument
     void appendChildren (juce::XmlElement& root, std::vector<std::unique_ptr<juce::XmlElement>> elements);
 
     //==========================================================================
-    // Device data, as the snapshot task copies it. `progress` is told the
-    // task's steps: 0, 0.1, 0.2, 0.3, 0.4, 0.5/0.6, 0.7, 0.8/0.9.
+    // Device data, as the snapshot task copies it from the cache files:
+    // one element per word. `progress` is told the task's steps: 0, 0.1,
+    // 0.2, 0.3, 0.4, 0.5/0.6, 0.7, 0.8/0.9.
     using Progress = std::function<void (double)>;
     std::vector<std::unique_ptr<juce::XmlElement>> makeDeviceDataElements (int spectrumCount, const Progress& progress = {});
 
-    // The second half of a save: appends the device data to the document
-    // (which holds the panel elements), writes it to the target with
-    // XmlFiles::writeDocumentSafely, so that an existing file is replaced only
+    // The document as the file holds it: the root and its children as the
+    // framework's writer puts them, in the file's layout
+    // (XmlFiles::documentFormat()), followed by the device data read from the
+    // cache files. Written as text as the files are read, so a full document
+    // (some 84,000 elements) never exists as elements.
+    void writeDocument (juce::OutputStream& out, const juce::XmlElement& root, int spectrumCount,
+                        const Progress& progress = {});
+
+    // The second half of a save: writes the document (which holds the panel
+    // elements) with the device data (writeDocument) to the target with
+    // XmlFiles::writeBytesSafely, so that an existing file is replaced only
     // by a complete new one, and empties the document in every case, so that
     // the next save starts from nothing. The error message is the text for
     // the user's alert and names the file.

@@ -130,20 +130,24 @@ TEST (ParameterSave, AppendingKeepsOrderAndIsLinear)
 
     std::vector<std::unique_ptr<juce::XmlElement>> many;
     for (int i = 0; i < 100000; ++i)
-        many.push_back (std::make_unique<juce::XmlElement> ("e" + juce::String (i)));
+    {
+        many.push_back (std::make_unique<juce::XmlElement> ("e"));
+        many.back()->setAttribute ("i", i);
+    }
     appendChildren (root, std::move (many));
 
     int count = 0;
-    juce::String last;
+    bool inOrder = true;
     for (auto* e : root.getChildIterator())
     {
-        if (count == 0) EXPECT_EQ (e->getTagName(), "first");
-        if (count == 1) EXPECT_EQ (e->getTagName(), "e0");
-        last = e->getTagName();
+        if (count == 0)
+            EXPECT_EQ (e->getTagName(), "first");
+        else
+            inOrder = inOrder && e->getIntAttribute ("i", -1) == count - 1;
         ++count;
     }
     EXPECT_EQ (count, 100001);
-    EXPECT_EQ (last, "e99999");
+    EXPECT_TRUE (inOrder);
 }
 
 TEST (ParameterSave, DeviceDataFromTheCacheFiles)
@@ -326,7 +330,7 @@ namespace
             const auto root = juce::XmlDocument::parse (text);
             EXPECT_NE (root, nullptr);
             load (*root, target, command);
-            return unit.drain (20);
+            return unit.drain (10);
         }
 
         // The calls a document makes besides the ones every load makes.

@@ -5,6 +5,7 @@
 #include "link/DiscoveryAlerts.h"
 #include "link/Globals.h"
 #include "panels/DemoBackgroundThread.h"
+#include "app/XmlFiles.h"
 #include "panels/ParameterDocument.h"
 
 #include <csignal>
@@ -310,4 +311,43 @@ TEST_F (SnapshotTask, WindowReportsAFailedWrite)
     ASSERT_EQ (alerts.shown.size(), 1u);
     EXPECT_THAT (alerts.shown[0], ::testing::StartsWith ("warning:Failed to save file...|"));
     EXPECT_EQ (allValue.getNumChildElements(), 0);
+}
+
+TEST_F (SnapshotTask, TheDocumentIsWhatTheFrameworkWouldWrite)
+{
+    // The device data is written as text; byte for byte what the framework's
+    // writer makes of the same elements, with and without panel elements.
+    const std::uint32_t reg[] = { 0x3F800000u, 0xBF800000u, 0x80000000u, 7 };
+    ASSERT_TRUE (CacheFiles::writeWords (CacheFiles::path (CacheFiles::reg), reg, 4));
+    const std::uint32_t spectrum[] = { 11, 3, 0xFFFFFFFFu };
+    ASSERT_TRUE (CacheFiles::writeWords (CacheFiles::spectrumPath (11), spectrum, 3));
+    const std::uint32_t psd[] = { 1, 2, 3, 4, 5, 6, 7, 8, 9 };
+    ASSERT_TRUE (CacheFiles::writeWords (CacheFiles::path (CacheFiles::psdR), psd, 9));
+
+    for (const bool withPanels : { true, false })
+    {
+        SCOPED_TRACE (withPanels);
+        juce::XmlElement root ("allValue");
+        if (withPanels)
+        {
+            ParameterDocument::PanelSettings s;
+            s.circles = { { 1, 2 } };
+            s.textNote = "a \"quoted\" <note> & more\nwith a line break and a rather long text beyond sixty characters";
+            ParameterDocument::appendChildren (root, ParameterDocument::makePanelElements (s));
+        }
+
+        juce::MemoryOutputStream written;
+        ParameterDocument::writeDocument (written, root, 0);
+
+        juce::XmlElement full (root);
+        ParameterDocument::appendChildren (full, ParameterDocument::makeDeviceDataElements (0));
+        EXPECT_EQ (written.toString(), full.toString (XmlFiles::documentFormat()));
+    }
+
+    // Without device data the panel document is written as it is.
+    CacheFiles::getCacheDirectory().deleteRecursively();
+    juce::XmlElement empty ("allValue");
+    juce::MemoryOutputStream written;
+    ParameterDocument::writeDocument (written, empty, 0);
+    EXPECT_EQ (written.toString(), empty.toString (XmlFiles::documentFormat()));
 }

@@ -1,0 +1,324 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/MainComponent.h"
+#include "link/CacheFiles.h"
+#include "link/DiscoveryAlerts.h"
+#include "link/Globals.h"
+#include "panels/DemoBackgroundThread.h"
+#include "panels/PanelLoadTarget.h"
+#include "panels/ParameterDocument.h"
+#include "support/PanelTestSupport.h"
+
+#include <map>
+
+using ::testing::ElementsAre;
+using PanelTest::pump;
+
+namespace
+{
+    using Words = std::vector<std::uint32_t>;
+
+    Words fileWords (const juce::String& path)
+    {
+        return CacheFiles::readAllWords (path).value_or (Words {});
+    }
+
+    void writeWords (const juce::String& path, const Words& words)
+    {
+        ASSERT_TRUE (CacheFiles::writeWords (path, words.data(), words.size()));
+    }
+
+    // The settings as the save writes them, as text: equal texts, equal settings.
+    juce::String settingsText (MainContentComponent& content)
+    {
+        juce::XmlElement root ("allValue");
+        ParameterDocument::appendChildren (root, ParameterDocument::makePanelElements (collectPanelSettings (content)));
+        return root.toString();
+    }
+
+    struct RecordedWarnings
+    {
+        std::vector<std::string> shown;
+        WarningAlerts::ScopedPresenter presenter { [this] (const juce::String& t, const juce::String& m, std::function<void()>)
+                                                   {
+                                                       shown.push_back ((t + "|" + m).toStdString());
+                                                   } };
+    };
+
+    class ParameterFiles : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            CacheFiles::getCacheDirectory().deleteRecursively();
+            ASSERT_TRUE (CacheFiles::ensureCacheDirectory());
+            allValue.deleteAllChildElements();
+            dir = juce::File::createTempFile ("parameters");
+            ASSERT_TRUE (dir.createDirectory().wasOk());
+        }
+
+        void TearDown() override
+        {
+            sendCommand.setCurrentIpAddr ({});
+            allValue.deleteAllChildElements();
+            dir.deleteRecursively();
+        }
+
+        juce::File dir;
+    };
+}
+
+TEST_F (ParameterFiles, RoundTrip)
+{
+    MainContentComponent content;
+    pump (20);
+    UdpCapture unit (Command::commandPort);
+    ASSERT_TRUE (unit.isOpen());
+    sendCommand.setCurrentIpAddr ("127.0.0.1");
+
+    auto& center = content.getCenter();
+    auto& editor = center.getCurveEditor();
+    auto& view = center.getResponseView();
+    auto& left = content.getLeft();
+    auto& right = content.getRight();
+    auto& system = content.getBottomSystem();
+    auto& bands = content.getBottomPanel();
+    auto& measure = content.getBottomMeasure();
+    auto& compressor = content.getBottomSave();
+
+    // Every cache file.
+    // The power spectra are shorter than the unit's (32772 words) to keep the
+    // document small; the upload sends the table's positions all the same.
+    Words reg (14), cross (216), amp (8192), psdL (3000), psdR (2001);
+    for (std::size_t i = 0; i < reg.size(); ++i)   reg[i] = 1000 + (std::uint32_t) i;
+    for (std::size_t i = 0; i < cross.size(); ++i) cross[i] = 0x80000000u + (std::uint32_t) i;
+    for (std::size_t i = 0; i < amp.size(); ++i)   amp[i] = CacheFiles::floatAsWord (-0.25f * (float) i);
+    for (std::size_t i = 0; i < psdL.size(); ++i)  psdL[i] = CacheFiles::floatAsWord ((float) i);
+    for (std::size_t i = 0; i < psdR.size(); ++i)  psdR[i] = 0xFFFFFFFFu - (std::uint32_t) i;
+    writeWords (CacheFiles::path (CacheFiles::reg), reg);
+    writeWords (CacheFiles::path (CacheFiles::cross), cross);
+    writeWords (CacheFiles::path (CacheFiles::amplitude), amp);
+    writeWords (CacheFiles::path (CacheFiles::psdL), psdL);
+    writeWords (CacheFiles::path (CacheFiles::psdR), psdR);
+
+    std::map<int, Words> spectra;
+    for (int n : { 1, 2, 11, 12 })
+    {
+        CacheFiles::Spectrum s;
+        s.k = n;
+        s.n = 1400;
+        for (int i = 0; i < 1400; ++i)
+            s.values.push_back ((float) (n * 1000 + i) / 7.0f);
+        ASSERT_TRUE (CacheFiles::writeSpectrum (CacheFiles::spectrumPath (n), s));
+        spectra[n] = fileWords (CacheFiles::spectrumPath (n));
+    }
+
+    // The compressor's four bands; band 3 is shown, its compressor off.
+    CacheFiles::LmtBytes lmt {};
+    for (int band = 0; band < 4; ++band)
+    {
+        const std::uint8_t fields[] = { (std::uint8_t) (60 + band), (std::uint8_t) (10 + band), (std::uint8_t) (20 + band),
+                                        (std::uint8_t) (30 + band), (std::uint8_t) (40 + band), (std::uint8_t) (5 + band), 0, 0 };
+        for (int f = 0; f < 8; ++f)
+            lmt[(size_t) CacheFiles::lmtOffset (band, (CacheFiles::LmtField) f)] = fields[f];
+    }
+    ASSERT_TRUE (CacheFiles::writeBytes (CacheFiles::path (CacheFiles::lmt), lmt.data(), lmt.size()));
+    compressor.setComboLmtValue (3);
+    pump (20);
+    compressor.setLmtKneeSliderValue (77);
+    pump (20);
+    compressor.buttonClicked (&compressor.getOnOffButton());
+    const auto lmtWords = fileWords (CacheFiles::path (CacheFiles::lmt));
+
+    // Every panel value.
+    editor.removeAllPoints();
+    editor.addPoint ({ 100, 50 });
+    editor.addPoint ({ 260, 120 });
+    editor.addPoint ({ 410, 90 });
+    editor.setP1Level (60);
+    editor.setP2Level (140);
+    CurveComponent::setCurrentPos (120.0f);
+    CurveComponent::setCurrentPosH (560.0f);
+    view.setCurrentPosRed (300);
+    view.setCurrentPosGreen (200);
+    view.setCurrentPosBlue (100);
+
+    left.setMlValue (150.0f);
+    left.setNlValue (-20.0f);
+    left.setEnable48vState (true);
+    left.setM48v (true);
+    right.setMuteStatus1 (false);
+    right.setByPassStatus (true);
+    right.setMasterSliderValue (-12.0f);
+    right.setAnalogComboValue (1);
+    system.setComboCSValue (2);
+    system.setLabelSL ("96k Hz");
+    system.setComboSFValue (3);
+    system.setComboSubValue (2);
+    system.setComboFilterValue (3);
+    bands.setM1Mute (true);
+    bands.setM3Mute (true);
+    bands.setFreq1 (120);
+    bands.setFreq2 (900);
+    bands.setFreq3 (5000);
+    bands.setSliderValueLevel1 (-3.0f);
+    bands.setSliderValueLevel3 (2.0f);
+    bands.setSliderValueLevel5 (-10.0f);
+    bands.setSliderValueLevel7 (5.0f);
+    measure.getTextNote()->setText ("hall & stage <left> \"A\"\nsecond line");
+    measure.setClockSpeed (1000);
+    for (int point : { 1, 2 })
+    {
+        measure.pointClicked ({ 20.0f + 35.0f * (float) (point - 1), 50.0f });
+        for (int i = 0; i < 200 && measure.getSequence().getRunningPhase() != 0; ++i)
+            pump (5);
+    }
+    ASSERT_EQ (measure.getMaxNum(), 2);
+    pump (20);
+
+    const auto settings = settingsText (content);
+
+    // Save.
+    auto file = dir.getChildFile ("all.parameter");
+    EXPECT_EQ (content.getTop().SavePara (file), 1);
+    EXPECT_EQ (chosenSave, file);
+    ASSERT_TRUE (ParameterDocument::finishSave (allValue, chosenSave, measure.getMaxNum()).wasOk());
+    EXPECT_EQ (allValue.getNumChildElements(), 0);
+
+    // Clear.
+    editor.removeAllPoints();
+    editor.addPoint ({ 500, 200 });
+    editor.setP1Level (0);
+    editor.setP2Level (0);
+    CurveComponent::setCurrentPos (0.0f);
+    CurveComponent::setCurrentPosH (0.0f);
+    view.setCurrentPosRed (0);
+    view.setCurrentPosGreen (0);
+    view.setCurrentPosBlue (0);
+    left.setMlValue (100.0f);
+    left.setNlValue (-60.0f);
+    left.setEnable48vState (false);
+    left.setM48v (false);
+    right.setMuteStatus1 (true);
+    right.setByPassStatus (false);
+    right.setMasterSliderValue (0.0f);
+    right.setAnalogComboValue (0);
+    system.setComboCSValue (1);
+    system.setLabelSL ("x");
+    system.setComboSFValue (1);
+    system.setComboSubValue (1);
+    system.setComboFilterValue (5);
+    bands.setM1Mute (false);
+    bands.setM3Mute (false);
+    bands.setFreq1 (1);
+    bands.setFreq2 (2);
+    bands.setFreq3 (3);
+    bands.setSliderValueLevel1 (0.0f);
+    bands.setSliderValueLevel3 (0.0f);
+    bands.setSliderValueLevel5 (0.0f);
+    bands.setSliderValueLevel7 (0.0f);
+    measure.getTextNote()->setText ({});
+    compressor.setComboLmtValue (1);
+    pump (20);
+    for (int n : { 1, 2, 11, 12 })
+        juce::File (CacheFiles::spectrumPath (n)).deleteFile();
+    writeWords (CacheFiles::path (CacheFiles::lmt), Words (8, 0));
+    pump (20);
+    unit.drain (20);
+    ASSERT_NE (settingsText (content), settings);
+
+    // Load.
+    content.getTop().OpenPara (file);
+    const auto duringLoad = unit.drain (20);
+    pump (200);
+    const auto afterLoad = describeAll (unit.drain (20));
+
+    // Every setting comes back but the measurement panel's point count,
+    // which the load only uses for the spectra.
+    EXPECT_EQ (settingsText (content).replace ("<maxNum maxNum=\"0\"/>", "<maxNum maxNum=\"2\"/>"), settings);
+    EXPECT_EQ (editor.getPointTopLefts(), (std::vector<juce::Point<int>> { { 100, 50 }, { 260, 120 }, { 410, 90 } }));
+
+    // The cache files the load rewrites hold their words again.
+    for (int n : { 1, 2, 11, 12 })
+        EXPECT_EQ (fileWords (CacheFiles::spectrumPath (n)), spectra[n]) << n;
+    EXPECT_EQ (fileWords (CacheFiles::path (CacheFiles::lmt)), lmtWords);
+
+    // The fft thread was woken and has read the spectra.
+    EXPECT_EQ (FrequencyResponseAndCrossoverComponent::mydisplayMode, 12);
+    EXPECT_TRUE (view.getIsPrepared());
+
+    // During the load: the setters that send at once, in document order,
+    // then "MN", the spectrum uploads, the device data and "SA".
+    const auto described = describeAll (duringLoad);
+    ASSERT_EQ (described.size(), 10u + 1 + 4 * 8 + 305 + 1);
+    EXPECT_THAT (std::vector<std::string> (described.begin(), described.begin() + 11), ElementsAre (
+        "MT 5 0", "CR 1", "MD 83",                        // m48v, before en48v is read
+        "MU 0", "OP 0",                                   // muteStatus, bypassStatus
+        "MT 1 1", "MT 2 0", "MT 3 1", "MT 4 0",           // m1mute .. m4mute
+        "LM " + std::to_string (2 * 65536 + 6 * 256 + 1), // lmtbypass, band 3
+        "MN 2"));
+    EXPECT_EQ (described.back(), "SA");
+
+    std::vector<Words> blocks;
+    for (std::size_t i = 11; i + 1 < duringLoad.size(); ++i)
+    {
+        const auto m = decodeWithLiblo (duringLoad[i]);
+        ASSERT_TRUE (m && m->code().empty());
+        const auto& blob = m->args.at (0).blob;
+        Words w (blob.size() / 4);
+        for (std::size_t k = 0; k < w.size(); ++k)
+            w[k] = CacheFiles::wordFromBytes (blob.data() + 4 * k);
+        blocks.push_back (std::move (w));
+    }
+
+    const auto concat = [] (std::initializer_list<Words> parts)
+    {
+        Words all;
+        for (const auto& p : parts)
+            all.insert (all.end(), p.begin(), p.end());
+        return all;
+    };
+    const auto padded = [] (Words w, std::size_t size)
+    {
+        w.resize (size, 0);
+        return w;
+    };
+    const auto flatten = [] (auto from, auto to)
+    {
+        Words all;
+        for (auto it = from; it != to; ++it)
+            all.insert (all.end(), it->begin(), it->end());
+        return all;
+    };
+
+    // Spectra of points 1 and 2, then 11 and 12: header, values 2..1401 in
+    // 5 x 256 + 120, end word.
+    for (std::size_t u = 0; u < 4; ++u)
+    {
+        const int n = std::array<int, 4> { 1, 2, 11, 12 }[u];
+        const auto first = blocks.begin() + (std::ptrdiff_t) (8 * u);
+        std::vector<std::size_t> sizes;
+        for (auto it = first; it != first + 8; ++it)
+            sizes.push_back (it->size());
+        EXPECT_THAT (sizes, ElementsAre (3, 256, 256, 256, 256, 256, 120, 1)) << n;
+        EXPECT_EQ (flatten (first, first + 8),
+                   concat ({ { 170, (std::uint32_t) n, 1400 }, Words (spectra[n].begin() + 2, spectra[n].begin() + 1402), { 187 } })) << n;
+    }
+
+    // The device data: 305 blocks, each group framed by its control word and 85.
+    const auto device = std::vector<Words> (blocks.begin() + 32, blocks.end());
+    ASSERT_EQ (device.size(), 305u);
+    EXPECT_EQ (flatten (device.begin(), device.end()),
+               concat ({ { 17 }, reg, { 85 }, { 34 }, cross, { 85 }, { 51 }, amp, { 85 }, { 153 }, lmtWords, { 85 },
+                         { 119 }, padded (psdL, 32771), { 85 },
+                         { 136 }, padded (psdR, 32771), { 85 } }));
+    EXPECT_EQ (device[7].size(), 256u);     // amp in blocks of 256
+    EXPECT_EQ (device[172].size(), 3u);     // psdl positions 32768..32770
+
+    // After the load, the controls that changed send as if moved by hand.
+    EXPECT_THAT (afterLoad, ElementsAre (
+        "ML 150", "NL -20", "GA -12", "SE 1", "CS 1", "SC 2", "FO 15", "PN 0", "FO 15", "PN 0", "AP 1024",
+        "LV 1 -3", "LV 3 2", "LV 5 -10", "LV 7 5",
+        "LM 131134", "LM 131340", "LM 131661", "LM 131872", "LM 132138", "LM 132359"));
+}
