@@ -322,3 +322,208 @@ TEST_F (ParameterFiles, RoundTrip)
         "LV 1 -3", "LV 3 2", "LV 5 -10", "LV 7 5",
         "LM 131134", "LM 131340", "LM 131661", "LM 131872", "LM 132138", "LM 132359"));
 }
+
+namespace
+{
+    juce::File fixture (const char* name)
+    {
+        return juce::File (VELD72_SOURCE_DIR "/tests/fixtures/parameter").getChildFile (name);
+    }
+
+    std::string pointsText (const CurveComponent& editor)
+    {
+        std::string text;
+        for (auto p : editor.getPointTopLefts())
+            text += std::to_string (p.x) + "," + std::to_string (p.y) + " ";
+        return text;
+    }
+
+    // The panels' state as name = value lines, for tables of expectations.
+    std::map<std::string, std::string> stateOf (MainContentComponent& content)
+    {
+        auto& editor = content.getCenter().getCurveEditor();
+        auto& view = content.getCenter().getResponseView();
+        auto& compressor = content.getBottomSave();
+        const auto s = collectPanelSettings (content);
+        const auto str = [] (auto v) { return juce::String (v).toStdString(); };
+
+        return {
+            { "points", pointsText (editor) },
+            { "p1y", str (editor.getP1().y) }, { "p2y", str (editor.getP2().y) },
+            { "currentPos", str (s.currentPos) }, { "currentPosH", str (s.currentPosH) },
+            { "cursors", str (view.getCurrentPosRed()) + " " + str (view.getCurrentPosGreen()) + " " + str (view.getCurrentPosBlue()) },
+            { "ml", str (s.ml) }, { "nl", str (s.nl) }, { "m48v", str ((int) s.m48v) }, { "en48v", str ((int) s.en48v) },
+            { "mute", str ((int) s.mute) }, { "bypass", str ((int) s.bypass) }, { "master", str (s.masterValue) },
+            { "anaAes", str (s.anaAes) }, { "clockSource", str (s.clockSource) }, { "sampleClock", s.sampleClock.toStdString() },
+            { "stereoFormat", str (s.stereoFormat) }, { "with", str (s.with) }, { "amptitude", str (s.amptitude) },
+            { "mutes", str ((int) s.bandMutes[0]) + str ((int) s.bandMutes[1]) + str ((int) s.bandMutes[2]) + str ((int) s.bandMutes[3]) },
+            { "freqs", str (s.freqs[0]) + " " + str (s.freqs[1]) + " " + str (s.freqs[2]) },
+            { "levels", str (s.levels[0]) + " " + str (s.levels[1]) + " " + str (s.levels[2]) + " " + str (s.levels[3]) },
+            { "note", s.textNote.toStdString() },
+            { "knobs", str (s.lmt[0]) + " " + str (s.lmt[1]) + " " + str (s.lmt[2]) + " " + str (s.lmt[3]) + " "
+                       + str (s.lmt[4]) + " " + str (s.lmt[5]) },
+            { "band", str (compressor.getComboLmtValue()) }, { "compressorOff", str ((int) compressor.getLmtBypass()) },
+        };
+    }
+}
+
+TEST_F (ParameterFiles, AHandWrittenDocumentLoadsToItsState)
+{
+    MainContentComponent content;
+    pump (20);
+    UdpCapture unit (Command::commandPort);
+    ASSERT_TRUE (unit.isOpen());
+    sendCommand.setCurrentIpAddr ("127.0.0.1");
+
+    // "m48v" comes before "en48v": the phantom power state sent with it is the one before the load.
+    content.getLeft().setEnable48vState (false);
+
+    auto file = fixture ("golden-load.parameter");
+    ASSERT_TRUE (file.existsAsFile());
+    content.getTop().OpenPara (file);
+    const auto during = unit.drain (10);
+    pump (100);
+    unit.drain (10);
+
+    const std::map<std::string, std::string> expected {
+        { "points", "88,100 300,60 " }, { "p1y", "110" }, { "p2y", "130" },
+        { "currentPos", "40" }, { "currentPosH", "650" }, { "cursors", "400 250 90" },
+        { "ml", "120" }, { "nl", "-30" }, { "m48v", "1" }, { "en48v", "1" },
+        { "mute", "0" }, { "bypass", "0" }, { "master", "-6" }, { "anaAes", "1" },
+        { "clockSource", "3" }, { "sampleClock", "192k" }, { "stereoFormat", "2" }, { "with", "3" }, { "amptitude", "4" },
+        { "mutes", "0101" }, { "freqs", "150 1200 6000" }, { "levels", "-1 3 -20 0" },
+        { "note", "golden & <hand-made>" }, { "knobs", "100 20 30 40 50 10" }, { "band", "4" }, { "compressorOff", "0" },
+    };
+    EXPECT_EQ (stateOf (content), expected);
+
+    // Cache files: "//lmt" and the spectra are rewritten, nothing else is.
+    EXPECT_EQ (fileWords (CacheFiles::path (CacheFiles::lmt)),
+               (Words { 50463036, 134678086, 218893136, 673059940, 16844036, 2569, 16846606, 2610 }));
+    EXPECT_EQ (fileWords (CacheFiles::spectrumPath (1)), (Words { 1, 1400, 0x3F800000u, 0xBF800000u }));
+    EXPECT_EQ (fileWords (CacheFiles::spectrumPath (11)), (Words { 11, 1400, 5 }));
+    EXPECT_TRUE (juce::File (CacheFiles::spectrumPath (12)).existsAsFile());
+    EXPECT_EQ (juce::File (CacheFiles::spectrumPath (12)).getSize(), 0);
+    for (const auto* name : { CacheFiles::reg, CacheFiles::cross, CacheFiles::amplitude, CacheFiles::psdL, CacheFiles::psdR })
+        EXPECT_FALSE (juce::File (CacheFiles::path (name)).exists()) << name;
+
+    // What the unit gets during the load.
+    const auto described = describeAll (during);
+    ASSERT_EQ (described.size(), 10u + 1 + 3 * 8 + 305 + 1);
+    EXPECT_THAT (std::vector<std::string> (described.begin(), described.begin() + 11), ElementsAre (
+        "MT 5 0", "CR 1", "MD 83", "MU 0", "OP 1", "MT 1 0", "MT 2 1", "MT 3 0", "MT 4 1",
+        "LM " + std::to_string (3 * 65536 + 6 * 256 + 0), "MN 1"));
+    EXPECT_EQ (described.back(), "SA");
+
+    const auto blob = [&] (std::size_t i)
+    {
+        const auto message = decodeWithLiblo (during.at (i));
+        const auto& b = message->args.at (0).blob;
+        Words w (b.size() / 4);
+        for (std::size_t k = 0; k < w.size(); ++k)
+            w[k] = CacheFiles::wordFromBytes (b.data() + 4 * k);
+        return w;
+    };
+    const std::size_t device = 11 + 24;
+    EXPECT_EQ (blob (11), (Words { 170, 1, 1400 }));
+    EXPECT_EQ (blob (12)[0], 0x3F800000u);
+    EXPECT_EQ (blob (12)[2], 0u);
+    EXPECT_EQ (blob (device + 1), (Words { 0x3F800000u, 0xBF800000u, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 13 }));
+    EXPECT_EQ (blob (device + 4).front(), 100u);
+    EXPECT_EQ (blob (device + 4).back(), (std::uint32_t) -100);
+    EXPECT_EQ (blob (device + 38).back(), 8191u);
+    EXPECT_EQ (blob (device + 172), (Words { 0, 0, (std::uint32_t) -7 }));
+    EXPECT_EQ (blob (device + 175)[1], 8u);
+}
+
+TEST_F (ParameterFiles, ASaveOfAFixedStateMatchesTheGoldenFile)
+{
+    writeWords (CacheFiles::path (CacheFiles::reg), { 0x3F800000u, 0xBF800000u });          // 8 bytes of 56
+    writeWords (CacheFiles::path (CacheFiles::lmt), { 50463036, 134678086, 218893136, 673059940, 16844036, 2569, 16846606, 2610 });
+    writeWords (CacheFiles::spectrumPath (1), { 1, 2, 0x3F800000u, 0 });
+    writeWords (CacheFiles::spectrumPath (2), { 2, 2, 5, 6 });                             // point 2 was not measured
+    writeWords (CacheFiles::spectrumPath (11), { 11, 1, 0x80000000u });
+    writeWords (CacheFiles::path (CacheFiles::psdL), { 7, 8, 9 });
+
+    ParameterDocument::PanelSettings s;
+    s.circles = { { 88, 100 }, { 300, 60 } };
+    s.p1x = 5;     s.p1y = 110;
+    s.p2x = 688;   s.p2y = 130;
+    s.currentPos = 40;
+    s.currentPosH = 650;
+    s.ml = 120;    s.nl = -30;
+    s.m48v = true; s.en48v = true;
+    s.mute = false; s.bypass = true;
+    s.masterValue = -6;
+    s.anaAes = 1;  s.clockSource = 3;
+    s.sampleClock = "192k";
+    s.stereoFormat = 2; s.with = 3; s.amptitude = 4;
+    s.red = 400;   s.green = 250; s.blue = 90;
+    s.bandMutes = { false, true, false, true };
+    s.freqs = { 150, 1200, 6000 };
+    s.levels = { -1, 3, -20, 0 };
+    s.maxNum = 1;
+    s.textNote = "golden & <hand-made> \"note\"";
+    s.lmt = { 100, 20, 30, 40, 50, 10 };
+    s.comid = 4;
+    s.lmtbypass = false;
+
+    ParameterDocument::appendChildren (allValue, ParameterDocument::makePanelElements (s));
+    const auto file = dir.getChildFile ("fixed.parameter");
+    ASSERT_TRUE (ParameterDocument::finishSave (allValue, file, s.maxNum).wasOk());
+
+    juce::MemoryBlock saved, golden;
+    ASSERT_TRUE (file.loadFileAsData (saved));
+    ASSERT_TRUE (fixture ("golden-save.parameter").loadFileAsData (golden));
+    EXPECT_EQ (saved.toString(), golden.toString());
+    EXPECT_TRUE (saved == golden);
+}
+
+TEST_F (ParameterFiles, FilesThatCannotBeLoadedAreReportedAndChangeNothing)
+{
+    MainContentComponent content;
+    content.getCenter().getCurveEditor().addPoint ({ 150, 70 });
+    content.getLeft().setMlValue (140.0f);
+    pump (20);
+    UdpCapture unit (Command::commandPort);
+    ASSERT_TRUE (unit.isOpen());
+    sendCommand.setCurrentIpAddr ("127.0.0.1");
+    RecordedWarnings warnings;
+    const auto before = stateOf (content);
+
+    auto missing = dir.getChildFile ("missing.parameter");
+    auto broken = dir.getChildFile ("broken.parameter");
+    ASSERT_TRUE (broken.replaceWithText ("<allValue><micGain ml=\"100\"/><circle0 x=\"1\" y=\"2\"/>"));
+
+    content.getTop().OpenPara (missing);
+    content.getTop().OpenPara (broken);
+    pump (20);
+
+    ASSERT_EQ (warnings.shown.size(), 2u);
+    EXPECT_EQ (warnings.shown[0], "Failed to open file...|There was an error while trying to load the file: \n"
+                                      + missing.getFullPathName().toStdString() + "\n\nThe file doesn't exist");
+    EXPECT_THAT (warnings.shown[1], ::testing::StartsWith ("Failed to open file...|There was an error while trying to load the file: \n"
+                                                           + broken.getFullPathName().toStdString() + "\n\nThe file is not well-formed XML"));
+    EXPECT_EQ (stateOf (content), before);
+    EXPECT_TRUE (unit.drain (10).empty());
+}
+
+TEST_F (ParameterFiles, TheDefaultFile)
+{
+    MainContentComponent content;
+    pump (20);
+    auto& top = content.getTop();
+
+    // Saving to it is not offered: nothing is collected or written.
+    EXPECT_EQ (top.SaveParaFile (true), 2);
+    EXPECT_EQ (allValue.getNumChildElements(), 0);
+    EXPECT_FALSE (CacheFiles::getCacheDirectory().getChildFile ("default.xml").exists());
+
+    EXPECT_EQ (top.OpenParaFile (true), 2);
+
+    ASSERT_TRUE (CacheFiles::getCacheDirectory().getChildFile ("default.xml")
+                     .replaceWithText ("<allValue><micGain ml=\"130\"/><textNote textNote=\"default\"/></allValue>"));
+    EXPECT_EQ (top.OpenParaFile (true), 1);
+    pump (20);
+    EXPECT_EQ (LeftComponent::getMlValue(), 130.0f);
+    EXPECT_EQ (content.getBottomMeasure().getTextNote()->getText(), "default");
+}
