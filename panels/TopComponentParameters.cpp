@@ -19,11 +19,18 @@ namespace
 int TopComponent::SaveParaFile (bool useDefaultFile)
 {
     // Saving to the default file is not offered: nothing is written there.
-    if (useDefaultFile)
+    // A top bar outside the window has no panels to save.
+    if (useDefaultFile || findParentComponentOfClass<MainContentComponent>() == nullptr)
         return 2;
 
+    // The window may close while the chooser is open.
+    const juce::Component::SafePointer<TopComponent> safeThis (this);
     juce::FileChooser chooser ("Open From", CacheFiles::getCacheDirectory(), "*.parameter");
-    if (! chooser.browseForFileToSave (true))
+    if (! chooser.browseForFileToSave (true) || safeThis == nullptr)
+        return 2;
+
+    auto* content = findParentComponentOfClass<MainContentComponent>();
+    if (content == nullptr)
         return 2;
 
     // An existing file is replaced only once the new one is completely
@@ -31,8 +38,7 @@ int TopComponent::SaveParaFile (bool useDefaultFile)
     auto file = chooser.getResult();
     SavePara (file);
 
-    auto* content = findParentComponentOfClass<MainContentComponent>();
-    DemoBackgroundThread::launch (content != nullptr ? content->getBottomMeasure().getMaxNum() : 0);
+    DemoBackgroundThread::launch (content->getBottomMeasure().getMaxNum());
     return 2;
 }
 
@@ -58,8 +64,12 @@ int TopComponent::OpenParaFile (bool useDefaultFile)
         return 1;
     }
 
+    if (findParentComponentOfClass<MainContentComponent>() == nullptr)
+        return 3;
+
+    const juce::Component::SafePointer<TopComponent> safeThis (this);
     juce::FileChooser chooser ("Open From", CacheFiles::getCacheDirectory(), "*.parameter");
-    if (! chooser.browseForFileToOpen())
+    if (! chooser.browseForFileToOpen() || safeThis == nullptr)
         return 3;
 
     juce::MouseCursor::showWaitCursor();
