@@ -321,8 +321,9 @@ namespace
     // Attribute readers. A document from elsewhere may hold any text, so
     // numbers are range-checked before they become ints or floats.
 
-    // "-2147483648" and "4294967295" both give the word 0x80000000 and
-    // 0xFFFFFFFF: the text is read as a wide integer and its low 32 bits kept.
+    // The text is read as a wide integer and its low 32 bits kept:
+    // "-2147483648" gives 0x80000000, and a foreign "4294967295" the same
+    // word as "-1".
     std::uint32_t wordOf (const juce::XmlElement& e, const char* attribute)
     {
         return (std::uint32_t) (juce::uint64) e.getStringAttribute (attribute).getLargeIntValue();

@@ -115,6 +115,8 @@ namespace ParameterDocument
 
     // Applies a parsed document: panel setters, curve points, cache file
     // rewrites ("//lmt", the spectrum files) and the uploads to the unit.
+    // Words for positions outside their table, and a "maxNum" outside
+    // 0..maxPointCount, come from documents written elsewhere and are not used.
     void load (const juce::XmlElement& root, LoadTarget& target, Command& command);
 
     // Reads the file and loads it. A missing file or one that is not a

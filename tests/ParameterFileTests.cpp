@@ -527,3 +527,49 @@ TEST_F (ParameterFiles, TheDefaultFile)
     EXPECT_EQ (LeftComponent::getMlValue(), 130.0f);
     EXPECT_EQ (content.getBottomMeasure().getTextNote()->getText(), "default");
 }
+
+TEST_F (ParameterFiles, ADocumentWithOnlyAFewElements)
+{
+    MainContentComponent content;
+    content.getLeft().setMlValue (190.0f);
+    pump (20);
+    UdpCapture unit (Command::commandPort);
+    ASSERT_TRUE (unit.isOpen());
+    sendCommand.setCurrentIpAddr ("127.0.0.1");
+
+    struct NoteListener : juce::TextEditor::Listener
+    {
+        int changes = 0;
+        void textEditorTextChanged (juce::TextEditor&) override { ++changes; }
+    } noteListener;
+    auto& note = *content.getBottomMeasure().getTextNote();
+    note.addListener (&noteListener);
+
+    writeWords (CacheFiles::spectrumPath (11), { 11, 1400, 3 });
+
+    auto file = dir.getChildFile ("few.parameter");
+    ASSERT_TRUE (file.replaceWithText (R"(<allValue><micGain ml="100"/><circle0 x="2" y="50"/><textNote textNote="quiet"/></allValue>)"));
+    content.getTop().OpenPara (file);
+    const auto during = describeAll (unit.drain (10));
+    pump (50);
+    const auto after = describeAll (unit.drain (10));
+    note.removeListener (&noteListener);
+
+    // "MN 0", the two stereo uploads, no device data; the mic gain after the load.
+    ASSERT_EQ (during.size(), 1u + 2 * 8);
+    EXPECT_EQ (during.front(), "MN 0");
+    EXPECT_EQ (during.back(), "blob 4");
+    EXPECT_THAT (after, ElementsAre ("ML 100"));
+    EXPECT_EQ (LeftComponent::getMlValue(), 100.0f);
+
+    // The spectrum file of 11 is truncated and rewritten from the (absent) elements.
+    EXPECT_TRUE (juce::File (CacheFiles::spectrumPath (11)).existsAsFile());
+    EXPECT_EQ (juce::File (CacheFiles::spectrumPath (11)).getSize(), 0);
+
+    // A point left of where dragging would delete it stays in the list.
+    EXPECT_EQ (content.getCenter().getCurveEditor().getPointTopLefts(), (std::vector<juce::Point<int>> { { 2, 50 } }));
+
+    // The note is set without the editor's change notification.
+    EXPECT_EQ (note.getText(), "quiet");
+    EXPECT_EQ (noteListener.changes, 0);
+}
