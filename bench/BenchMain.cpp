@@ -160,6 +160,10 @@ bool BenchComparisons::addBudget (const std::string& title, const std::string& o
     return true;
 }
 
+// The parameter file benchmarks keep their own names.
+VELD72_COMPARE ("Parameter file save vs pugixml", "BM_SaveApp", "BM_SavePugixml", 2.0);
+VELD72_COMPARE ("Parameter file load vs pugixml", "BM_LoadApp", "BM_LoadPugixml", 0.0);
+
 int main (int argc, char** argv)
 {
     const PrivateHome home;
