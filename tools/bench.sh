@@ -107,7 +107,7 @@ if wanted startup; then
   inside_lo "$B/veld72-startup-probe" --runs "$RUNS" --colour 53585F -- "$APP" | tee "$TMP/startup-app.txt" | tail -4
   echo "-- peer: a bare JUCE window of the same size, from the same JUCE build"
   inside_lo "$B/veld72-startup-probe" --runs "$RUNS" --colour 53585F -- "$B/veld72-empty-window" | tee "$TMP/startup-peer.txt" | tail -4
-  median() { grep "^$2" "$1" | awk '{ print $6 }'; }
+  median() { grep "^$2" "$1" | awk '{ for (i = 1; i < NF; ++i) if ($i == "median") print $(i + 1) }'; }
   for what in "first frame painted" quit; do
     ours=$(median "$TMP/startup-app.txt" "$what"); peer=$(median "$TMP/startup-peer.txt" "$what")
     target=$([ "$what" = quit ] && echo "under 100 ms" || echo "under 300 ms")
