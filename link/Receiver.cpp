@@ -255,6 +255,9 @@ void Receiver::readSettingsSnapshot()
 
 void Receiver::readPointRecord()
 {
+    const auto record = CacheFiles::readDespoint (CacheFiles::path (CacheFiles::despoint));
+    if (record && center != nullptr)
+        center->getCurveEditor().applyPointRecord (*record);
 }
 
 void Receiver::handleLK (const juce::OSCMessage&)

@@ -572,6 +572,14 @@ namespace
 
         s.add ("display=" + juce::String (FrequencyResponseAndCrossoverComponent::mydisplayMode) + ","
                + juce::String (FrequencyResponseAndCrossoverComponent::mydisplayModeAll));
+        auto& view = content.getCenter().getResponseView();
+        s.add ("markers=" + juce::String (view.getCurrentPosBlue()) + "," + juce::String (view.getCurrentPosGreen())
+               + "," + juce::String (view.getCurrentPosRed()));
+        auto& editor = content.getCenter().getCurveEditor();
+        for (auto p : editor.getPointTopLefts())
+            s.add ("point " + p.toString());
+        s.add ("ends=" + editor.getP1().toString() + " " + editor.getP2().toString() + " from=" + juce::String (CurveComponent::currentPos)
+               + " to=" + juce::String (CurveComponent::currentPosH));
         for (int k = 0; k < 20; ++k)
             s.add (juce::String (Receiver::recieve_va_old[k]));
         for (int k = 0; k < 10; ++k)
@@ -760,5 +768,130 @@ TEST_F (ReceiverReports, DataStreamThroughTheReportPort)
             if (f.bytes)
                 EXPECT_EQ (fileBytes (f.path), *f.bytes);
         }
+    }
+}
+
+//==============================================================================
+TEST_F (ReceiverReports, PointRecordRebuildsTheCurveEditor)
+{
+    struct Record { std::int32_t n; float x, y; std::vector<float> X, Y; };
+    using TopLefts = std::vector<juce::Point<int>>;
+    struct Expected { TopLefts points; int p1y, p2y; float from, to; };
+
+    const auto encode = [] (const Record& r)
+    {
+        std::vector<std::uint32_t> w { (std::uint32_t) r.n, CacheFiles::floatAsWord (r.x), CacheFiles::floatAsWord (r.y) };
+        for (auto v : r.X) w.push_back (CacheFiles::floatAsWord (v));
+        for (auto v : r.Y) w.push_back (CacheFiles::floatAsWord (v));
+        return w;
+    };
+
+    struct Case { const char* name; std::optional<Record> record; std::optional<Expected> expected; };
+
+    // The editor's start state after layout, which an ignored record keeps.
+    const Expected start { { { 294, 106 }, { 494, 106 } }, 112, 112, 13.0f, 688.0f };
+
+    const Case cases[] = {
+        { "n = 2: the end points and markers only",
+          Record { 2, 20.0f, 600.0f, { 1, 24000 }, { 100, 130 } },
+          Expected { {}, 100, 130, 20.0f, 600.0f } },
+        { "the Compute curve comes back as it was sent",
+          Record { 4, 20.0f, 688.0f, { 1, 300, 500, 24000 }, { 112, 112, 112, 112 } },
+          Expected { { { 294, 106 }, { 494, 106 } }, 112, 112, 20.0f, 688.0f } },
+        { "positions are truncated toward zero",
+          Record { 5, 40.5f, 650.25f, { 1, 150.7f, 300.2f, 450.9f, 24000 }, { 90.5f, 80.9f, 120.1f, 140.6f, 95.2f } },
+          Expected { { { 144, 74 }, { 294, 114 }, { 444, 134 } }, 90, 95, 40.5f, 650.25f } },
+        { "n = 0 only removes the points",
+          Record { 0, 99.0f, 99.0f, {}, {} },
+          Expected { {}, 112, 112, 13.0f, 688.0f } },
+        { "a short file reads as zeros",
+          Record { 3, 30.0f, 500.0f, { 1, 200 }, {} },
+          Expected { { { 194, -6 } }, 0, 0, 30.0f, 500.0f } },
+        { "n < 0 is ignored", Record { -1, 50.0f, 60.0f, { 1, 2 }, { 3, 4 } }, std::nullopt },
+        { "n > 64 is ignored", Record { 65, 50.0f, 60.0f, {}, {} }, std::nullopt },
+        { "no file", std::nullopt, std::nullopt },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        CacheFiles::getCacheDirectory().deleteRecursively();
+        ASSERT_TRUE (CacheFiles::ensureCacheDirectory());
+        if (c.record)
+        {
+            const auto w = encode (*c.record);
+            ASSERT_TRUE (CacheFiles::writeWords (CacheFiles::path (CacheFiles::despoint), w.data(), w.size()));
+        }
+
+        Receiver receiver;
+        CenterComponent center;
+        center.setSize (723, 358);
+        receiver.setPanels (nullptr, nullptr, nullptr, &center, nullptr, nullptr, nullptr);
+        auto& editor = center.getCurveEditor();
+        ASSERT_EQ (editor.getPointTopLefts(), start.points);
+
+        receiver.oscMessageReceived (report ("RK"));
+        pump();
+
+        const auto& e = c.expected ? *c.expected : start;
+        EXPECT_EQ (editor.getPointTopLefts(), e.points);
+        EXPECT_EQ (editor.getNumPoints(), (int) e.points.size());
+        EXPECT_EQ (editor.getP1().y, e.p1y);
+        EXPECT_EQ (editor.getP2().y, e.p2y);
+        EXPECT_EQ (editor.getP1().x, 5);
+        EXPECT_EQ (CurveComponent::currentPos, e.from);
+        EXPECT_EQ (CurveComponent::currentPosH, e.to);
+        for (int i = 0; i < editor.getNumPoints(); ++i)
+            EXPECT_EQ (editor.getPoint (i)->getParentComponent(), &editor);
+    }
+}
+
+TEST_F (ReceiverReports, OutputReportSetsCrossoversClockFilterAndMarkers)
+{
+    Receiver receiver;
+    LeftComponent left;
+    BottomPanelComponent bands;
+    BottomSystemComponent system;
+    CenterComponent center;
+    receiver.setPanels (&left, &bands, nullptr, &center, &system, nullptr, nullptr);
+    pump();
+    auto& view = center.getResponseView();
+
+    struct Expected { int f1, f2, f3; double nl; const char* label; int cs, tap; int blue, green, red; };
+    struct Case { const char* name; std::vector<Arg> args; Expected e; };
+
+    const Case cases[] = {
+        { "master clock at 96k",
+          { 80.9f, 500.2f, 4000.99f, -20.0f, 1, 2, 3, 50, 300, 600 },
+          { 80, 500, 4000, -20.0, "96k", 2, 3, 50, 300, 600 } },
+        { "AES takes clock source 5",
+          { 100.0f, 1000.0f, 8000.0f, -30.0f, 2, 4, 5, 40, 350, 650 },
+          { 100, 1000, 8000, -30.0, "44.1k", 5, 5, 40, 350, 650 } },
+        { "word clock takes 6, 192k",
+          { 60.0f, 900.0f, 5000.0f, -10.0f, 3, 3, 1, 34, 400, 600 },
+          { 60, 900, 5000, -10.0, "192k", 6, 1, 34, 400, 600 } },
+        { "unknown source and rate change neither",
+          { 70.0f, 800.0f, 6000.0f, -15.0f, 9, 9, 2, 36, 410, 610 },
+          { 70, 800, 6000, -15.0, "192k", 6, 2, 36, 410, 610 } },
+        { "frequencies that are no numbers are left alone",
+          { std::numeric_limits<float>::quiet_NaN(), 3.0e10f, -50.7f, -12.0f, 1, 1, 4, 35, 420, 620 },
+          { 70, 800, -50, -12.0, "48k", 1, 4, 35, 420, 620 } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        receiver.oscMessageReceived (report ("OT", c.args));
+        pump();
+        EXPECT_EQ (BottomPanelComponent::getFreq1(), c.e.f1);
+        EXPECT_EQ (BottomPanelComponent::getFreq2(), c.e.f2);
+        EXPECT_EQ (BottomPanelComponent::getFreq3(), c.e.f3);
+        EXPECT_EQ (child<juce::Slider> (left, "signal").getValue(), c.e.nl);
+        EXPECT_EQ (system.getLabelSL(), c.e.label);
+        EXPECT_EQ (system.getComboCSValue(), c.e.cs);
+        EXPECT_EQ (system.getComboFilterValue(), c.e.tap);
+        EXPECT_EQ (view.getCurrentPosBlue(), c.e.blue);
+        EXPECT_EQ (view.getCurrentPosGreen(), c.e.green);
+        EXPECT_EQ (view.getCurrentPosRed(), c.e.red);
     }
 }
