@@ -47,6 +47,7 @@ FrequencyResponseAndCrossoverComponent::FrequencyResponseAndCrossoverComponent()
     applyButton.addListener (this);
     addAndMakeVisible (applyButton);
 
+    slopeBox.setLookAndFeel (&boxStyle);
     slopeBox.setColour (juce::ComboBox::backgroundColourId, juce::Colours::black);
     slopeBox.setColour (juce::ComboBox::textColourId, juce::Colours::white);
     slopeBox.setEnabled (true);
@@ -74,6 +75,7 @@ FrequencyResponseAndCrossoverComponent::~FrequencyResponseAndCrossoverComponent(
     stopWorker();
     stopTimer();
     applyButton.setLookAndFeel (nullptr);
+    slopeBox.setLookAndFeel (nullptr);
 }
 
 bool FrequencyResponseAndCrossoverComponent::stopWorker()

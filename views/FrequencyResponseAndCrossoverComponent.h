@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "styles/CustomizeLookAndFeel.h"
+
 #include <array>
 #include <atomic>
 #include <functional>
@@ -78,6 +80,7 @@ private:
     void setWindowLocked (bool locked);
 
     juce::LookAndFeel_V1 buttonStyle;
+    CustomizeLookAndFeel boxStyle;
     juce::TextButton applyButton { "Apply CrossOver" };
     juce::ComboBox slopeBox;
 
