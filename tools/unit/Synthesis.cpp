@@ -146,8 +146,12 @@ std::vector<float> resultSpectrum (int channel, const std::vector<std::vector<fl
 
     for (size_t i = 0; i < hz.size(); ++i)
     {
+        // What the correction leaves: part of the room, and a mode of each
+        // side's own that it cannot take out.
         const bool corrected = hz[i] >= target.fromHz && hz[i] <= target.toHz;
-        const double residual = corrected ? 0.2 * avg[i] + target.gainAt (hz[i]) : avg[i];
+        const double f = hz[i];
+        const double own = channel == 0 ? bell (f, 63.0, 4.0, 3.0) + 1.0 : bell (f, 92.0, 5.0, -4.0) - 2.0;
+        const double residual = (corrected ? 0.3 * avg[i] + target.gainAt (hz[i]) : avg[i]) + own;
         const double level = std::clamp (residual + 0.3 * noise.next(), -50.0, 50.0);
         values.push_back ((float) (-215.0 + 2.5 * level));
     }
