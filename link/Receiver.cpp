@@ -270,6 +270,8 @@ void Receiver::handleLK (const juce::OSCMessage&)
         return;
 
     const int band = BottomSaveComponent::lmtNum;
+    if (band < 0 || band > 3)
+        return;
 
     for (int i = 0; i < CacheFiles::lmtWords; ++i)
     {

@@ -710,6 +710,14 @@ TEST_F (VirtualUnit, MeasuringAPointSendsItsSpectrumThenMN)
     }
     EXPECT_NE (spectra[0], spectra[1]) << "every point has a response of its own";
 
+    // The next selection sends them back; a parameter load announcing one
+    // point leaves only that one.
+    EXPECT_THAT (texts (selectItems()), ::testing::IsSupersetOf ({ "spectrum 1 1400 (5600 bytes)", "spectrum 2 1400 (5600 bytes)", "MN 2" }));
+    command.sendMNCommand (1);
+    const auto afterLoad = texts (selectItems());
+    EXPECT_THAT (afterLoad, Contains ("spectrum 1 1400 (5600 bytes)"));
+    EXPECT_THAT (afterLoad, Not (Contains ("spectrum 2 1400 (5600 bytes)")));
+
     // "PN" 0 stops a measurement under way and forgets the points.
     command.sendPNCommand (3);
     command.sendPNCommand (0);

@@ -151,6 +151,13 @@ Handled VirtualUnit::onCommandDatagram (const std::uint8_t* data, std::size_t si
     }
     else if (code == "DP" || code == "AT")
         startProcessing (sender);
+    else if (code == "MN")
+    {
+        // A parameter file's measurement is about to arrive: the points it
+        // does not have are gone.
+        for (std::int32_t point = std::max (1, args[2].i + 1); point <= 5; ++point)
+            state.spectra.erase (point);
+    }
 
     return h;
 }
