@@ -1,8 +1,9 @@
 // The "VA" level report: twenty levels and the unit's address, arriving many
-// times a second. Measured: our dispatch of a decoded report (the held-level
-// arithmetic and the two meter setters), JUCE's decoding of the datagram,
-// the whole path from the datagram's bytes to the setters, and liblo decoding
-// the same datagram as the peer.
+// times a second. Measured: the Receiver's dispatch of a decoded report
+// (finding its row, checking the address, the held-level arithmetic and the
+// two meter setters), JUCE's decoding of the datagram, the whole path from
+// the datagram's bytes to the setters, and liblo decoding the same datagram
+// as the peer.
 
 #include "Comparisons.h"
 #include "JuceOscDecode.h"
@@ -72,32 +73,14 @@ namespace
             sendCommand.setCurrentIpAddr ({});
         }
 
-        // What the Receiver does with a decoded "VA" for the selected unit.
+        // The Receiver's handling of a decoded report, as its message-thread
+        // listener gets it.
         void dispatch (const juce::OSCMessage& m)
         {
-            constexpr int n = Reports::levelsPerGroup;
-            if (m.size() != 2 + 2 * n + 1 || m[2 + 2 * n].getString() != sendCommand.getCurrentIpAddr())
-                return;
-
-            float first[n], second[n], displayFirst[n], displaySecond[n];
-            for (int k = 0; k < n; ++k)
-            {
-                first[k] = m[2 + k].getFloat32();
-                second[k] = m[2 + n + k].getFloat32();
-            }
-
-            Reports::applyLevelReport (hold, first, second, displayFirst, displaySecond);
-
-            content->getBottomPanel().setLeftVerticalSlierValue (
-                displayFirst[0], displayFirst[1], displayFirst[2], displayFirst[3],
-                displayFirst[4], displayFirst[5], displayFirst[6], displayFirst[7],
-                displaySecond[0], displaySecond[1], displaySecond[2], displaySecond[3],
-                displaySecond[4], displaySecond[5], displaySecond[6], displaySecond[7]);
-            content->getRight().setLevelSliderValue (displayFirst[8], displayFirst[9], displaySecond[8], displaySecond[9]);
+            content->getReceiver().oscMessageReceived (m);
         }
 
         std::unique_ptr<MainContentComponent> content;
-        Reports::LevelHold hold;
     };
 
     std::vector<juce::OSCBundle::Element> decodedReports()

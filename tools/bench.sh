@@ -120,7 +120,7 @@ if wanted latency; then
   echo
   echo "== report to repainted meter (the window's content with the Receiver on loopback, levels sent at 30/s, then 300/s)"
   SECONDS_PER_PHASE=$([ "$QUICK" -eq 1 ] && echo 4 || echo 10)
-  inside_lo "$B/veld72-meter-latency" --seconds "$SECONDS_PER_PHASE" --xserver-pid "$XVFB_PID" ${VELD72_BENCH_LATENCY_ARGS:-} || true
+  inside_lo "$B/veld72-meter-latency" --seconds "$SECONDS_PER_PHASE" --xserver-pid "$XVFB_PID" || true
 fi
 
 # ---------------------------------------------------------------------------

@@ -4,11 +4,12 @@
 // reports at a steady rate, stamping each one as it leaves. The meters draw
 // through a style that stamps every frame of theirs with the value it shows,
 // so each report is matched with the first frame that shows its value or a
-// later one. Phases: the normal rate, a tenfold flood, then unchanged levels
-// (which must not repaint anything). CPU time of this process (the sender
-// thread's own excluded) and of the X server over each phase is printed too.
+// later one. Phases: the normal rate, a tenfold flood, unchanged levels
+// (which must not repaint anything), then no reports at all. CPU time of
+// this process (the sender thread's own excluded), of the X server, and the
+// frames painted with the time each took are printed for each phase.
 //
-//   veld72-meter-latency [--rate 30] [--seconds 10] [--flood 10] [--xserver-pid PID] [--stand-in]
+//   veld72-meter-latency [--rate 30] [--seconds 10] [--flood 10] [--xserver-pid PID] [--dump FILE]
 //
 // Run it in a private network namespace with loopback up (unshare -n).
 
@@ -230,30 +231,6 @@ namespace
         const auto index = (size_t) std::min ((double) v.size() - 1.0, std::floor (p * (double) (v.size() - 1) + 0.5));
         return v[index];
     }
-    //==========================================================================
-    // Until the Receiver handles level reports itself, a stand-in does what it
-    // will do with them (--stand-in), on a port of its own.
-    struct StandIn : juce::OSCReceiver, juce::OSCReceiver::ListenerWithOSCAddress<juce::OSCReceiver::MessageLoopCallback>
-    {
-        explicit StandIn (MainContentComponent& c) : content (c) { addListener (this, "/juce/rotaryknob"); }
-
-        void oscMessageReceived (const juce::OSCMessage& m) override
-        {
-            if (m.size() != 23 || m[22].getString() != sendCommand.getCurrentIpAddr())
-                return;
-            float first[10], second[10], d1[10], d2[10];
-            for (int k = 0; k < 10; ++k) { first[k] = m[2 + k].getFloat32(); second[k] = m[12 + k].getFloat32(); }
-            Reports::applyLevelReport (hold, first, second, d1, d2);
-            content.getBottomPanel().setLeftVerticalSlierValue (d1[0], d1[1], d1[2], d1[3], d1[4], d1[5], d1[6], d1[7],
-                                                                d2[0], d2[1], d2[2], d2[3], d2[4], d2[5], d2[6], d2[7]);
-            content.getRight().setLevelSliderValue (d1[8], d1[9], d2[8], d2[9]);
-        }
-
-        MainContentComponent& content;
-        Reports::LevelHold hold;
-    };
-
-    // Taken by the sender thread as each phase begins and ends.
     struct PhaseCpu
     {
         Clock::time_point begin, end;
@@ -280,11 +257,10 @@ namespace
                 else if (args[i] == "--seconds")     seconds = next().getDoubleValue();
                 else if (args[i] == "--flood")       flood = next().getDoubleValue();
                 else if (args[i] == "--xserver-pid") xserverPid = next().getIntValue();
-                else if (args[i] == "--stand-in")    standIn = true;
                 else if (args[i] == "--dump")        dumpPath = next();
                 else
                 {
-                    std::fprintf (stderr, "usage: veld72-meter-latency [--rate R] [--seconds S] [--flood F] [--xserver-pid PID] [--stand-in]\n");
+                    std::fprintf (stderr, "usage: veld72-meter-latency [--rate R] [--seconds S] [--flood F] [--xserver-pid PID] [--dump FILE]\n");
                     finish (2);
                     return;
                 }
@@ -311,13 +287,6 @@ namespace
                 std::printf ("display refresh rate: %s\n",
                              d->verticalFrequencyHz ? juce::String (*d->verticalFrequencyHz, 1).toRawUTF8() : "not reported (the framework paints at 100 Hz)");
 
-            if (standIn)
-            {
-                standInReceiver = std::make_unique<StandIn> (*content);
-                reportPort = 9012;
-                standInReceiver->connect (reportPort);
-            }
-
             planReports();
             sender = std::thread ([this]
             {
@@ -330,7 +299,6 @@ namespace
         {
             if (sender.joinable())
                 sender.join();
-            standInReceiver = nullptr;
             if (content != nullptr)
                 unhookMeters();
             window = nullptr;
@@ -435,7 +403,7 @@ namespace
             const int fd = ::socket (AF_INET, SOCK_DGRAM, 0);
             sockaddr_in to {};
             to.sin_family = AF_INET;
-            to.sin_port = htons ((std::uint16_t) reportPort);
+            to.sin_port = htons ((std::uint16_t) Receiver::reportPort);
             to.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
 
             int current = -1;
@@ -597,14 +565,11 @@ namespace
         //======================================================================
         double rate = 30.0, seconds = 10.0, flood = 10.0;
         int xserverPid = 0;
-        bool standIn = false;
         juce::String dumpPath;
-        int reportPort = Receiver::reportPort;
 
         MainContentComponent* content = nullptr;   // owned by the window
         std::unique_ptr<Window> window;
         TimingStyle timing;
-        std::unique_ptr<StandIn> standInReceiver;
 
         std::vector<Phase> phases;
         std::vector<Report> reports;
