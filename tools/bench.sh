@@ -127,9 +127,10 @@ fi
 # The real app with a virtual unit, each in a private network namespace: the
 # app finds the unit, the top bar's buttons are clicked as a user would, and
 # a level sender in the unit's namespace plays the unit's level reports.
-app_with_unit() {
+app_with_unit() {   # app_with_unit [unit options]
+  veld72_net_delete "$PREFIX"
   veld72_net_create "$PREFIX" && veld72_net_add_unit "$PREFIX" 1 || { echo "cannot create network namespaces"; return 1; }
-  $VELD72_SUDO ip netns exec "$PREFIX-u1" "$UNIT" --verbose --name Bench >"$TMP/unit.log" 2>&1 &
+  $VELD72_SUDO ip netns exec "$PREFIX-u1" "$UNIT" --verbose --name Bench "$@" >"$TMP/unit.log" 2>&1 &
   PIDS+=($!)
   for _ in $(seq 50); do grep -q ready "$TMP/unit.log" && break; sleep 0.1; done
 
@@ -161,10 +162,12 @@ app_with_unit() {
   sleep 2
 }
 
-measure_app_cpu() {   # measure_app_cpu SECONDS: the app's share of one core over that time
-  local t1 t2
-  t1=$(cpu_ticks "$APP_PID"); sleep "$1"; t2=$(cpu_ticks "$APP_PID")
-  percent_of_core $(( t2 - t1 )) "$1"
+measure_app_cpu() {   # measure_app_cpu SECONDS: the app's share of one core over that time, then the peer's
+  local a1 a2 p1 p2
+  a1=$(cpu_ticks "$APP_PID"); p1=$(cpu_ticks "$PEER")
+  sleep "$1"
+  a2=$(cpu_ticks "$APP_PID"); p2=$(cpu_ticks "$PEER")
+  echo "$(percent_of_core $(( a2 - a1 )) "$1") $(percent_of_core $(( p2 - p1 )) "$1")"
 }
 
 send_levels() {   # send_levels SECONDS [--constant]
@@ -173,41 +176,51 @@ send_levels() {   # send_levels SECONDS [--constant]
   PIDS+=($!)
 }
 
+watch_drawing() {   # watch_drawing SECONDS OUTPUT: what the app's window draws meanwhile, in the background
+  # The meters of the output bands and master panels, in window coordinates.
+  "$B/veld72-damage-watch" --window "$WIN" --seconds "$1" ${VELD72_BENCH_DAMAGE_LIST:+--list} \
+      --inside $((CX + 233)),$((CY + 470)),272,203 --inside $((CX + 910)),$((CY + 96)),25,263 >"$2" 2>&1 &
+  WATCH=$!
+}
+
 if wanted idle; then
   echo
   echo "== idle with a virtual unit sending 30 level reports a second (the real app; CPU from /proc, what is drawn from X DAMAGE)"
+  echo "   the peer, a bare JUCE window at rest on the same display, is measured over the same seconds"
   T=$([ "$QUICK" -eq 1 ] && echo 5 || echo 20)
+  "$B/veld72-empty-window" >/dev/null 2>&1 &
+  PEER=$!; PIDS+=($PEER)
+  moving="? ?" rest="? ?" constant="? ?"
   if app_with_unit; then
-    # The meters of the output bands and master panels, in window coordinates.
-    METERS="--inside $((CX + 233)),$((CY + 470)),272,203 --inside $((CX + 910)),$((CY + 96)),25,263"
+    sleep 1
+    watch_drawing "$T" "$TMP/damage-moving.txt"
+    moving=$(measure_app_cpu "$T"); wait "$WATCH" || true
+  fi
+  if app_with_unit --level-rate 0; then
     rest=$(measure_app_cpu "$T")
-    send_levels $(( T + 2 )); sleep 1
-    moving=$(measure_app_cpu "$T"); sleep 1.5
     send_levels $(( T + 4 )) --constant; sleep 2
-    "$B/veld72-damage-watch" --window "$WIN" --seconds "$T" ${VELD72_BENCH_DAMAGE_LIST:+--list} $METERS >"$TMP/damage.txt" 2>&1 &
-    WATCH=$!
+    watch_drawing "$T" "$TMP/damage-constant.txt"
     constant=$(measure_app_cpu "$T"); wait "$WATCH" || true
-    sleep 1.5
-    "$B/veld72-empty-window" >/dev/null 2>&1 &
-    PEER=$!; PIDS+=($PEER); sleep 2
-    t1=$(cpu_ticks "$PEER"); sleep "$T"; t2=$(cpu_ticks "$PEER")
-    peer=$(percent_of_core $(( t2 - t1 )) "$T")
-    kill "$PEER"
-    echo "app at rest, the unit selected and polled:      ${rest}% of a core"
-    echo "app with 30 level reports/s, levels moving:     ${moving}% of a core (target under 2%)"
-    echo "app with 30 level reports/s, levels unchanged:  ${constant}% of a core"
-    echo "peer, a bare JUCE window at rest:               ${peer}% of a core; ratio of ours with levels moving: $(ratio "$moving" "$peer")"
-    echo "drawn while the levels stayed the same: $(cat "$TMP/damage.txt")"
   fi
   veld72_net_delete "$PREFIX"
+  kill "$PEER"
+  show() {   # show WHAT "APP PEER" [target]
+    set -- "$1" $2 "${3:-}"
+    printf "%-52s %6s%% of a core; peer %5s%%, ratio %s %s\n" "$1" "$2" "$3" "$(ratio "$2" "$3")" "$4"
+  }
+  show "app, the virtual unit sending 30 level reports/s:" "$moving" "(target under 2%)"
+  echo "   drawn meanwhile: $(tail -1 "$TMP/damage-moving.txt" 2>/dev/null)"
+  show "app at rest, the unit selected and polled:" "$rest"
+  show "app, 30 level reports/s that change nothing:" "$constant"
+  echo "   drawn meanwhile: $(tail -1 "$TMP/damage-constant.txt" 2>/dev/null)"
+  [ -n "${VELD72_BENCH_DAMAGE_LIST:-}" ] && cat "$TMP"/damage-*.txt
 fi
 
 # ---------------------------------------------------------------------------
 if wanted memory; then
   echo
-  echo "== memory: resident size after one and after ten minutes of 30 level reports a second"
+  echo "== memory: resident size after one and after ten minutes with the virtual unit's 30 level reports a second"
   if app_with_unit; then
-    send_levels 620
     sleep 60;  rss1=$(awk '/^VmRSS/ { print $2 }' "/proc/$APP_PID/status")
     sleep 540; rss10=$(awk '/^VmRSS/ { print $2 }' "/proc/$APP_PID/status")
     echo "resident size: ${rss1} kB after one minute, ${rss10} kB after ten; ratio $(ratio "$rss10" "$rss1") (target within 10%)"
