@@ -161,44 +161,6 @@ bool MeasureSequence::tick()
     return false;
 }
 
-//==============================================================================
-// The circular indicator of a point being measured: a white ring with an
-// orange centre, swept green from six o'clock as the point progresses.
-class BottomMeasureComponent::PointProgressLook : public juce::LookAndFeel_V2
-{
-public:
-    void drawProgressBar (juce::Graphics& g, juce::ProgressBar&, int width, int height,
-                          double progress, const juce::String&) override
-    {
-        g.fillAll (juce::Colours::darkgrey);
-
-        const auto s = (float) juce::jmin (width, height);
-        const auto pi = juce::MathConstants<float>::pi;
-        const juce::Rectangle<float> disc (0.33f * s, 0.33f * s, 0.33f * s, 0.33f * s);
-
-        juce::Path ring;
-        ring.addPieSegment (0.0f, 0.0f, s, s, -pi, pi, 0.3f);
-        g.setColour (juce::Colours::white);
-        g.fillPath (ring);
-
-        juce::Path centre;
-        centre.addPieSegment (disc, -pi, pi, 0.0f);
-        g.setColour (juce::Colours::orange);
-        g.fillPath (centre);
-
-        juce::Path arc;
-        arc.addPieSegment (0.0f, 0.0f, s, s, pi, (float) (progress + 0.5) * 2.0f * pi, 0.3f);
-        g.setColour (juce::Colours::green);
-        g.fillPath (arc);
-
-        if (progress > 1.0)
-        {
-            g.setColour (juce::Colours::lightgrey);
-            g.fillPath (centre);
-        }
-    }
-};
-
 namespace
 {
     const juce::Colour doneRingColour { 0xFF0B5C18 };
@@ -230,8 +192,7 @@ namespace
 }
 
 BottomMeasureComponent::BottomMeasureComponent()
-    : presentWarning (showWarningAlert),
-      pointLook (std::make_unique<PointProgressLook>())
+    : presentWarning (showWarningAlert)
 {
     setName ("MEASURE BY POINT");
 
@@ -302,7 +263,7 @@ void BottomMeasureComponent::makePointBar (int point)
     }
 
     bar = std::make_unique<juce::ProgressBar> (sequence.pointProgress (point));
-    bar->setLookAndFeel (pointLook.get());
+    bar->setLookAndFeel (&pointLook);
     bar->setBounds (pointBounds (point));
     addChildComponent (*bar);
 }

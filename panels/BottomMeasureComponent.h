@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "styles/LookAndFeel101.h"
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -126,8 +128,6 @@ public:
     juce::TextButton& getSelectMicCalButton()             { return *selectMicCalButton; }
 
 private:
-    class PointProgressLook;
-
     void startPhase (int phase);
     void phaseEnded (int phase);
     void lockWindow();
@@ -148,7 +148,7 @@ private:
     bool windowTookClicks = true, windowChildrenTookClicks = true;
 
     // Declared first: the controls that use them go before them.
-    std::unique_ptr<PointProgressLook> pointLook;
+    LookAndFeel101 pointLook;
     juce::LookAndFeel_V1 buttonLook;
 
     std::array<std::unique_ptr<juce::ProgressBar>, MeasureSequence::numPoints> pointBars;

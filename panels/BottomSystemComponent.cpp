@@ -39,21 +39,6 @@ juce::String formatVersionText (const juce::String& v)
     return v.substring (4, 5) + "." + v.substring (5, 7) + "/ " + v.substring (0, 4);
 }
 
-namespace
-{
-    // The measurement panel's reset, where the panel offers one.
-    template <typename Panel>
-    auto resetMeasurement (Panel& panel, int) -> decltype (panel.resetMeasureStatus(), void())
-    {
-        panel.resetMeasureStatus();
-    }
-
-    template <typename Panel>
-    void resetMeasurement (Panel&, long)
-    {
-    }
-}
-
 BottomSystemComponent::BottomSystemComponent()
 {
     setName ("System settings");
@@ -203,7 +188,7 @@ void BottomSystemComponent::applyOutputConfiguration()
     if (content != nullptr)
     {
         content->getCenter().getResponseView().repaint();
-        resetMeasurement (content->getBottomMeasure(), 0);
+        content->getBottomMeasure().resetMeasureStatus();
     }
 }
 
