@@ -288,7 +288,7 @@ void BottomMeasureComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     g.setFont (juce::Font());
-    g.drawText ("MEASURE BY POINT", 0, 0, getWidth(), 30, juce::Justification::centred, true);
+    PanelStyle::drawCaption (g, "MEASURE BY POINT", { 0, 0, getWidth(), 30 }, juce::Justification::centred);
     g.drawHorizontalLine (30, 0.0f, (float) getWidth());
 
     const auto pi = juce::MathConstants<float>::pi;
@@ -315,7 +315,7 @@ void BottomMeasureComponent::paint (juce::Graphics& g)
     }
 
     g.setColour (juce::Colours::white);
-    g.drawText ("MEASURE NOTE", 10, 150, 100, 30, juce::Justification::centredLeft, true);
+    PanelStyle::drawCaption (g, "MEASURE NOTE", { 10, 150, 100, 30 }, juce::Justification::centredLeft);
 }
 
 void BottomMeasureComponent::mouseDown (const juce::MouseEvent& e)

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "styles/FittedTextLF_V1.h"
 #include "styles/LookAndFeel101.h"
 
 #include <array>
@@ -149,7 +150,7 @@ private:
 
     // Declared first: the controls that use them go before them.
     LookAndFeel101 pointLook;
-    juce::LookAndFeel_V1 buttonLook;
+    FittedTextLF_V1 buttonLook;
 
     std::array<std::unique_ptr<juce::ProgressBar>, MeasureSequence::numPoints> pointBars;
     std::unique_ptr<juce::ProgressBar> processingBar;

@@ -165,7 +165,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     for (int i = 0; i < numBands; ++i)
-        g.drawText (bandTitles[i], x0[i], 0, w / 4, 20, juce::Justification::centred, false);
+        PanelStyle::drawCaption (g, bandTitles[i], { x0[i], 0, w / 4, 20 }, juce::Justification::centred);
 
     g.setColour (crossoverColour);
     for (int i = 1; i < numBands; ++i)
@@ -187,7 +187,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
         }
 
         for (int k = 0; k < 9; ++k)
-            g.drawText (scale[k], x0[i] + 35, 46 + 25 * k, 35, 10, juce::Justification::centredLeft, false);
+            PanelStyle::drawCaption (g, scale[k], { x0[i] + 35, 46 + 25 * k, 35, 10 }, juce::Justification::centredLeft);
     }
 }
 
