@@ -1,6 +1,7 @@
 #include "panels/BottomPanelComponent.h"
 
 #include "link/Globals.h"
+#include "styles/LevelMeterDrawing.h"
 #include "styles/PanelStyle.h"
 
 #include <limits>
@@ -316,6 +317,7 @@ void BottomPanelComponent::setLeftVerticalSlierValue (float l1, float l2, float 
         for (auto channel : { 2 * i + 1, 2 * i })
         {
             auto& meter = channel % 2 == 0 ? bands[i].oddMeter : bands[i].evenMeter;
+            LevelMeterDrawing::setPeak (meter, peaks[channel]);
             meter.setMaxValue (peaks[channel], juce::sendNotificationAsync, false);
             meter.setValue (levels[channel], juce::sendNotificationAsync);
         }

@@ -2,6 +2,7 @@
 
 #include "app/MainComponent.h"
 #include "link/Globals.h"
+#include "styles/LevelMeterDrawing.h"
 #include "styles/PanelStyle.h"
 
 bool RightComponent::mute = true;
@@ -206,8 +207,10 @@ void RightComponent::setAnalogComboValue (int v)
 
 void RightComponent::setLevelSliderValue (float a, float b, float c, float d)
 {
+    LevelMeterDrawing::setPeak (leftMeter, c);
     leftMeter.setMaxValue (c, juce::sendNotificationAsync, false);
     leftMeter.setValue (a, juce::sendNotificationAsync);
+    LevelMeterDrawing::setPeak (rightMeter, d);
     rightMeter.setMaxValue (d, juce::sendNotificationAsync, false);
     rightMeter.setValue (b, juce::sendNotificationAsync);
 }
