@@ -11,6 +11,15 @@ MainContentComponent::MainContentComponent()
     setSize (1024, 720);
 
     receiver.setPanels (&left, &bottomPanel, &right, &center, &bottomSystem, &bottomSave, &top);
+
+    // The response view hands each crossover marker's frequency to the output
+    // bands panel's label, with notification, so the panel stores it.
+    center.getResponseView().onCrossoverFrequency = [this] (int marker, const juce::String& text)
+    {
+        juce::Label* const labels[] = { bottomPanel.getFreqLabel1(), bottomPanel.getFreqLabel2(), bottomPanel.getFreqLabel3() };
+        if (marker >= 1 && marker <= 3)
+            labels[marker - 1]->setText (text, juce::sendNotification);
+    };
 }
 
 MainContentComponent::~MainContentComponent() = default;

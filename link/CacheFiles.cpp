@@ -235,11 +235,25 @@ std::optional<Spectrum> readSpectrum (const juce::String& fullPath, int numValue
     return s;
 }
 
+StreamFile::~StreamFile()
+{
+    close();
+}
+
+juce::String StreamFile::partPathFor (const juce::String& fullPath)
+{
+    const juce::File f (fullPath);
+    return f.getParentDirectory().getFullPathName() + "/." + f.getFileName() + ".part";
+}
+
 bool StreamFile::open (const juce::String& fullPath)
 {
     close();
-    file = openFile (fullPath, "wb");
+    target = fullPath;
+    part = partPathFor (fullPath);
+    file = openFile (part, "wb");
     written = 0;
+    failed = false;
     return file != nullptr;
 }
 
@@ -250,18 +264,40 @@ bool StreamFile::append (const void* data, std::size_t size)
 
     if (written + (std::int64_t) size > maxStreamFileBytes)
     {
-        close();
+        discard();
         return false;
     }
 
     written += (std::int64_t) size;
-    return std::fwrite (data, 1, size, file.get()) == size;
+    if (std::fwrite (data, 1, size, file.get()) != size)
+        failed = true;
+    return ! failed;
 }
 
-void StreamFile::close()
+bool StreamFile::close()
 {
-    file.reset();
+    if (file == nullptr)
+        return true;
+
+    const bool closed = std::fclose (file.release()) == 0;
+    const bool ok = closed && ! failed && std::rename (part.toRawUTF8(), target.toRawUTF8()) == 0;
+    if (! ok)
+        std::remove (part.toRawUTF8());
+
     written = 0;
+    failed = false;
+    return ok;
+}
+
+void StreamFile::discard()
+{
+    if (file == nullptr)
+        return;
+
+    file.reset();
+    std::remove (part.toRawUTF8());
+    written = 0;
+    failed = false;
 }
 
 }

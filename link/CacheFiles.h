@@ -123,19 +123,38 @@ namespace CacheFiles
     //==========================================================================
     // The file the data stream is writing: opened by a start word, appended
     // to by data pieces with buffered writes, closed by a closing word.
+    // The block goes to a hidden file beside the cache file, which replaces
+    // the cache file only when the block is closed and every byte reached the
+    // disk: a full disk or a stream that never ends leaves the last whole
+    // block in place.
     class StreamFile
     {
     public:
-        bool open (const juce::String& fullPath);   // create or truncate
+        StreamFile() = default;
+        ~StreamFile();
+
+        bool open (const juce::String& fullPath);   // starts a new block
         bool isOpen() const noexcept { return file != nullptr; }
 
         // Appends the bytes. A piece that would take the file past
-        // maxStreamFileBytes is dropped and the file closed; returns false then.
+        // maxStreamFileBytes drops the whole block; returns false then.
         bool append (const void* data, std::size_t size);
-        void close();
+
+        // Ends the block and puts it in place. False if the block could not
+        // be written whole; the cache file then keeps its previous content.
+        bool close();
+
+        // Drops the block: the cache file keeps its previous content.
+        void discard();
+
+        const juce::String& getTargetPath() const noexcept { return target; }
+
+        static juce::String partPathFor (const juce::String& fullPath);
 
     private:
         FileHandle file;
+        juce::String target, part;
         std::int64_t written = 0;
+        bool failed = false;
     };
 }

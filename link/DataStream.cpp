@@ -19,7 +19,25 @@ void DataStream::openStreamFile (const juce::String& fullPath)
 {
     // A file still open here never got its closing word; closing it first
     // writes out what is buffered for it.
+    closeBlock();
     fpin.open (fullPath);
+}
+
+void DataStream::closeBlock()
+{
+    if (! fpin.isOpen())
+        return;
+
+    const auto path = fpin.getTargetPath();
+    if (! fpin.close() && onBlockLost)
+        onBlockLost (path);
+}
+
+void DataStream::append (const void* data, std::size_t size)
+{
+    const auto path = fpin.getTargetPath();
+    if (! fpin.append (data, size) && ! fpin.isOpen() && onBlockLost)
+        onBlockLost (path);
 }
 
 void DataStream::handleBlob (const std::uint8_t* data, std::size_t size)
@@ -28,7 +46,8 @@ void DataStream::handleBlob (const std::uint8_t* data, std::size_t size)
     {
         displayMode = (int) (std::int32_t) CacheFiles::wordFromBytes (data + 4);
         openStreamFile (CacheFiles::spectrumPath (displayMode));
-        fpin.append (data + 4, 8);
+        if (fpin.isOpen())
+            append (data + 4, 8);
         return;
     }
 
@@ -39,11 +58,11 @@ void DataStream::handleBlob (const std::uint8_t* data, std::size_t size)
         if (const auto* name = fileForStartWord (word))
             openStreamFile (CacheFiles::path (name));
         else if (isClosingWord (word))
-            fpin.close();
+            closeBlock();
 
         return;
     }
 
     if (fpin.isOpen())
-        fpin.append (data, size);
+        append (data, size);
 }

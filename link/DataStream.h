@@ -3,6 +3,7 @@
 #include "link/CacheFiles.h"
 
 #include <cstdint>
+#include <functional>
 
 // The data stream: blob-only messages that fill the cache files. A start word
 // (or a spectrum header) opens a file, data pieces are appended to it, a
@@ -21,6 +22,11 @@ public:
 
     bool isFileOpen() const noexcept { return fpin.isOpen(); }
 
+    // Told the cache file path of a block that could not be written whole (a
+    // full disk, or a stream that went on past the size cap); that cache file
+    // keeps its previous block.
+    std::function<void (const juce::String& path)> onBlockLost;
+
     // The cache file a 4-byte start word opens, or nullptr for a word that
     // opens nothing.
     static const char* fileForStartWord (std::uint32_t word) noexcept;
@@ -28,6 +34,8 @@ public:
 
 private:
     void openStreamFile (const juce::String& fullPath);
+    void closeBlock();
+    void append (const void* data, std::size_t size);
 
     CacheFiles::StreamFile fpin;
     int displayMode = 0;

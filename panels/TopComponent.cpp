@@ -1,5 +1,7 @@
 #include "panels/TopComponent.h"
 
+#include "views/CurveFile.h"
+
 #include "app/MainComponent.h"
 #include "link/DiscoveryAlerts.h"
 #include "link/Globals.h"
@@ -312,10 +314,14 @@ void TopComponent::fileMenuItemChosen (int result)
 
 void TopComponent::SaveCurveFile()
 {
+    if (auto* content = findParentComponentOfClass<MainContentComponent>())
+        chooseAndSaveCurveFile (content->getCenter().getCurveEditor());
 }
 
 void TopComponent::OpenCurveFile()
 {
+    if (auto* content = findParentComponentOfClass<MainContentComponent>())
+        chooseAndLoadCurveFile (content->getCenter().getCurveEditor());
 }
 
 void TopComponent::SaveParaFile (bool)

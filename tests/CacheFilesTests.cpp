@@ -288,10 +288,13 @@ TEST_F (CacheFileLayouts, StreamFileAppendsPiecesAndStopsAtItsCap)
         total += (std::int64_t) piece.size();
     }
 
+    // The block that runs past the cap is dropped whole: the cache file keeps
+    // its previous content (here: none) and no partial file is left.
     EXPECT_FALSE (stream.append (piece.data(), piece.size()));
     EXPECT_FALSE (stream.isOpen());
     EXPECT_FALSE (stream.append (piece.data(), 1));
-    EXPECT_EQ (juce::File (path).getSize(), total);
+    EXPECT_FALSE (juce::File (path).exists());
+    EXPECT_FALSE (juce::File (CacheFiles::StreamFile::partPathFor (path)).exists());
 
     // A new block starts the file again.
     ASSERT_TRUE (stream.open (path));

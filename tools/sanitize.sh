@@ -21,4 +21,11 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tools/sanitizer-suppressions/lsan.txt"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/tools/sanitizer-suppressions/tsan.txt"
 cd "$BUILD"
-ctest --output-on-failure --timeout 600
+status=0
+ctest --output-on-failure --timeout 600 -E '^script\.' || status=1
+# The script tests start the real app under Xvfb. JUCE loads the X11 client
+# libraries at run time and unloads them at exit; their process-lifetime
+# caches then show up as leaks from an unknown module that no suppression can
+# name. Leak checking stays on for everything else; memory errors stay on here.
+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" ctest --output-on-failure --timeout 600 -R '^script\.' || status=1
+exit $status

@@ -2,6 +2,8 @@
 
 #include <lo/lo.h>
 
+#include <algorithm>
+#include <cstring>
 #include <sstream>
 
 std::string DecodedMessage::code() const
@@ -55,18 +57,22 @@ std::optional<DecodedMessage> decodeWithLiblo (const std::vector<std::uint8_t>& 
 
     for (std::size_t k = 0; k < d.types.size(); ++k)
     {
+        // liblo's argument pointers are only 4-byte aligned: copy, never
+        // read through the lo_arg union.
         DecodedArg a;
         a.type = d.types[k];
+        const auto* raw = reinterpret_cast<const char*> (argv[k]);
         switch (a.type)
         {
-            case 'i': a.i = argv[k]->i; break;
-            case 'f': a.f = argv[k]->f; break;
-            case 's': a.s = &argv[k]->s; break;
+            case 'i': std::memcpy (&a.i, raw, 4); break;
+            case 'f': std::memcpy (&a.f, raw, 4); break;
+            case 's': a.s = raw; break;
             case 'b':
             {
-                const auto size = (std::size_t) argv[k]->blob.size;
-                const auto* data = reinterpret_cast<const std::uint8_t*> (&argv[k]->blob.data);
-                a.blob.assign (data, data + size);
+                std::int32_t size = 0;
+                std::memcpy (&size, raw, 4);
+                const auto* data = reinterpret_cast<const std::uint8_t*> (raw + 4);
+                a.blob.assign (data, data + std::max (0, size));
                 break;
             }
             default: break;
