@@ -2,6 +2,7 @@
 
 #include "panels/BottomPanelComponent.h"
 #include "panels/RightComponent.h"
+#include "styles/ButtonEx.h"
 #include "styles/CompactToggleLookAndFeel.h"
 #include "styles/CustomButton.h"
 #include "styles/CustomLF_V1.h"
@@ -402,10 +403,34 @@ TEST_F (Styles, ButtonTextsFitNarrowButtonsWhole)
 
     CustomButton output (juce::Colours::white, "OUTPUT 1-2", juce::Colours::grey);
     output.setSize (75, 30);
-    const auto texts = DrawnText::textsOf (output);
-    ASSERT_EQ (texts.size(), 1u);
-    EXPECT_EQ (texts[0].withoutBlanks(), "OUTPUT1-2");
-    EXPECT_TRUE (output.getLocalBounds().toFloat().contains (texts[0].ink));
+    ButtonEx tab ("Frequency Response & CrossOver");
+    tab.setSize (150, 25);
+
+    for (auto* b : std::initializer_list<juce::Button*> { &output, &tab })
+    {
+        const auto texts = DrawnText::textsOf (*b);
+        ASSERT_EQ (texts.size(), 1u);
+        EXPECT_EQ (texts[0].withoutBlanks(), b->getButtonText().removeCharacters (" "));
+        EXPECT_TRUE (b->getLocalBounds().toFloat().contains (texts[0].ink));
+    }
+}
+
+TEST_F (Styles, ViewButtonsFillThemselvesAndShowTheTextOnceColoured)
+{
+    ButtonEx tab ("Curve Design");
+    tab.setSize (120, 25);
+    const auto isText = [] (juce::Colour c) { return near (c, juce::Colours::orange, 40); };
+
+    auto image = snapshot (tab, "style-button-ex");
+    EXPECT_EQ (image.getPixelAt (1, 1), juce::Colours::grey) << "grey fill to start with";
+    EXPECT_EQ (countPixels (image, image.getBounds(), isText), 0) << "no text until a colour is set";
+
+    tab.setFillColour (juce::Colours::black);
+    tab.setTextColour (juce::Colours::orange);
+    image = snapshot (tab, "style-button-ex");
+    EXPECT_EQ (image.getPixelAt (1, 1), juce::Colours::black);
+    EXPECT_EQ (image.getPixelAt (119, 24), juce::Colours::black) << "square corners";
+    EXPECT_GT (countPixels (image, { 20, 5, 80, 15 }, isText), 40);
 }
 
 TEST_F (Styles, ComboBoxArrowAndCorners)
