@@ -203,12 +203,14 @@ BottomMeasureComponent::BottomMeasureComponent()
     processingBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::grey);
     processingBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
     processingBar->setPercentageDisplay (true);
+    processingBar->setLookAndFeel (&barLook);
     processingBar->setBounds (processingBarBounds);
     addAndMakeVisible (*processingBar);
 
     uploadBar = std::make_unique<juce::ProgressBar> (uploadProgress);
     uploadBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
     uploadBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
+    uploadBar->setLookAndFeel (&barLook);
     uploadBar->setBounds (13, 150, 200, 5);
     addChildComponent (*uploadBar);
 
@@ -249,6 +251,8 @@ BottomMeasureComponent::~BottomMeasureComponent()
 
     for (auto& bar : pointBars)
         bar->setLookAndFeel (nullptr);
+    processingBar->setLookAndFeel (nullptr);
+    uploadBar->setLookAndFeel (nullptr);
     for (auto* button : { computeButton.get(), resetButton.get(), selectMicCalButton.get() })
         button->setLookAndFeel (nullptr);
 }
@@ -277,6 +281,7 @@ void BottomMeasureComponent::makeProcessingBar()
     processingBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
     processingBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
     processingBar->setPercentageDisplay (true);
+    processingBar->setLookAndFeel (&barLook);
     processingBar->setBounds (processingBarBounds);
     addAndMakeVisible (*processingBar);
 }

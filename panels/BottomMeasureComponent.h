@@ -4,6 +4,7 @@
 
 #include "styles/FittedTextLF_V1.h"
 #include "styles/LookAndFeel101.h"
+#include "styles/SlimBarLookAndFeel.h"
 
 #include <array>
 #include <functional>
@@ -151,6 +152,7 @@ private:
     // Declared first: the controls that use them go before them.
     LookAndFeel101 pointLook;
     FittedTextLF_V1 buttonLook;
+    SlimBarLookAndFeel barLook;
 
     std::array<std::unique_ptr<juce::ProgressBar>, MeasureSequence::numPoints> pointBars;
     std::unique_ptr<juce::ProgressBar> processingBar;

@@ -12,6 +12,7 @@
 #include "styles/LevelMeterDrawing.h"
 #include "styles/LookAndFeel101.h"
 #include "styles/LookAndFeel102.h"
+#include "styles/SlimBarLookAndFeel.h"
 #include "styles/SquareLookAndFeel.h"
 #include "styles/SquareLookAndFeelEx.h"
 #include "support/DrawnText.h"
@@ -210,6 +211,39 @@ TEST_F (Styles, ProgressIndicatorFillsItsRingInProportion)
         const auto green = countPixels (image, image.getBounds(), isGreen);
         const auto ring = countPixels (image, image.getBounds(), isRing);
         EXPECT_NEAR ((double) green / ring, progress, 0.03);
+    }
+}
+
+TEST_F (Styles, SlimBarsLeaveOutATextTooLowToRead)
+{
+    SlimBarLookAndFeel style;
+    double unused = 0.0;
+    juce::ProgressBar bar (unused);
+
+    struct Case { int height; bool showsText; };
+    for (const auto& c : { Case { 6, false }, Case { 8, false }, Case { 9, true }, Case { 20, true } })
+    {
+        SCOPED_TRACE (testing::Message() << "height " << c.height);
+        bar.setSize (170, c.height);
+        juce::Image image (juce::Image::ARGB, 170, c.height, true, juce::SoftwareImageType());
+        DrawnText::Recorder recorder (image);
+        {
+            juce::Graphics g (recorder);
+            style.drawProgressBar (g, bar, 170, c.height, 0.5, "50%");
+        }
+        const auto texts = DrawnText::group (recorder.glyphs);
+        EXPECT_EQ (! texts.empty(), c.showsText);
+
+        // The bar itself: green up to the middle, the background beyond.
+        bar.setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
+        bar.setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
+        juce::Image plain (juce::Image::ARGB, 170, c.height, true);
+        {
+            juce::Graphics g (plain);
+            style.drawProgressBar (g, bar, 170, c.height, 0.5, {});
+        }
+        EXPECT_TRUE (near (plain.getPixelAt (40, c.height / 2), juce::Colours::green, 10));
+        EXPECT_TRUE (near (plain.getPixelAt (130, c.height / 2), juce::Colours::white, 10));
     }
 }
 
