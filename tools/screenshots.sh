@@ -128,7 +128,7 @@ drag() {   # drag X0 Y0 X1 Y1
   xdotool mouseup 1; sleep 0.3
 }
 colour() {   # colour X Y: the hex colour of the screen at a content position
-  import -window root -crop "1x1+$(( X + LEFT + $1 * SCALE ))+$(( Y + TOP + $2 * SCALE ))" txt:- 2>/dev/null \
+  import -window root -crop "1x1+$(( X + LEFT + $1 * SCALE ))+$(( Y + TOP + $2 * SCALE ))" -depth 8 txt:- 2>/dev/null \
     | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | head -1
 }
 near() {   # near HEX HEX: within 12 per channel

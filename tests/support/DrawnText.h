@@ -123,20 +123,26 @@ inline std::vector<Text> group (const std::vector<Glyph>& glyphs)
     return texts;
 }
 
-// The texts a component draws at its size, with its children or alone.
-inline std::vector<Text> textsOf (juce::Component& c, bool withChildren = true)
+// The texts a component draws at its size, with its children or alone, at a
+// desktop scale (positions stay in the component's own coordinates).
+inline std::vector<Text> textsOf (juce::Component& c, bool withChildren = true, float scale = 1.0f)
 {
-    juce::Image image (juce::Image::ARGB, juce::jmax (1, c.getWidth()), juce::jmax (1, c.getHeight()), true,
-                       juce::SoftwareImageType());
+    juce::Image image (juce::Image::ARGB, juce::jmax (1, juce::roundToInt ((float) c.getWidth() * scale)),
+                       juce::jmax (1, juce::roundToInt ((float) c.getHeight() * scale)), true, juce::SoftwareImageType());
     Recorder recorder (image);
     {
         juce::Graphics g (recorder);
+        g.addTransform (juce::AffineTransform::scale (scale));
         if (withChildren)
             c.paintEntireComponent (g, false);
         else
             c.paint (g);
     }
-    return group (recorder.glyphs);
+
+    auto texts = group (recorder.glyphs);
+    for (auto& t : texts)
+        t.ink = t.ink.transformedBy (juce::AffineTransform::scale (1.0f / scale));
+    return texts;
 }
 
 inline bool overlap (juce::Rectangle<float> a, juce::Rectangle<float> b)
