@@ -96,6 +96,16 @@ int measureNesting (const juce::String& text, int limit)
 ReadResult parseDocumentText (const juce::String& text, int maxDepth)
 {
     ReadResult result;
+
+    // The framework's parser steps over a truncated multi-byte sequence and
+    // reads past the end of the text: refuse text that is not valid UTF-8.
+    const auto* raw = text.toRawUTF8();
+    if (! juce::CharPointer_UTF8::isValidString (raw, (int) std::strlen (raw)))
+    {
+        result.error = TRANS ("The file is not valid UTF-8 text");
+        return result;
+    }
+
     const auto depth = measureNesting (text, maxDepth);
 
     if (depth < 0)

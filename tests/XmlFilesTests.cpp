@@ -47,6 +47,8 @@ namespace
             { "unterminated", "<a><b/>", false },
             { "no element", "just text", false },
             { "empty", "", false },
+            { "a truncated multi-byte sequence", juce::String::fromUTF8 ("<D\xc9", 3), false },
+            { "valid non-ASCII text", juce::String::fromUTF8 ("<a n=\"B\xc3\xbchne\"/>"), true },
         };
 
         for (const auto& c : cases)
