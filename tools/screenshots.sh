@@ -12,7 +12,7 @@
 #
 # OUT_DIR defaults to docs/ of the repository. --scale 2 renders the window
 # at a desktop scale of 2 (the desktop's scaling factor, which the app
-# follows). The processed state follows the app's own timing of a real
+# follows), into files named window-start-x2.png and so on. The processed state follows the app's own timing of a real
 # measurement: five points of ten seconds and two processing phases of a
 # minute, about three minutes in all. The app and the unit run in private
 # network namespaces (as tools/run-with-unit.sh does), so this needs root or
@@ -29,7 +29,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --scale) SCALE="$2"; shift 2 ;;
     --states) STATES="$2"; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,/^set /{/^set /d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     *) positional+=("$1"); shift ;;
   esac
 done
