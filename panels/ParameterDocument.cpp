@@ -1,7 +1,16 @@
 #include "panels/ParameterDocument.h"
 
+#include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
 #include "link/Command.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace ParameterDocument
 {
@@ -9,6 +18,20 @@ namespace ParameterDocument
 namespace
 {
     using Elements = std::vector<std::unique_ptr<juce::XmlElement>>;
+
+    enum class Action { load, save };
+
+    juce::String describeFailure (Action action, const juce::File& file, const juce::String& reason)
+    {
+        const auto message = action == Action::load ? TRANS ("There was an error while trying to load the file: FLNM")
+                                                    : TRANS ("There was an error while trying to save the file: FLNM");
+        auto text = message.replace ("FLNM", "\n" + file.getFullPathName()) + "\n\n" + reason;
+
+        if (action == Action::save)
+            text << "\n\n" << TRANS ("The parameter file was not saved; a file of that name that existed before is unchanged.");
+
+        return text;
+    }
 
     template <typename Value>
     void add (Elements& out, const juce::String& tag, const juce::String& attribute, Value value)
@@ -22,40 +45,34 @@ namespace
     void addSame (Elements& out, const juce::String& tag, double value)        { add (out, tag, tag, value); }
     void addSame (Elements& out, const juce::String& tag, const juce::String& value) { add (out, tag, tag, value); }
 
-    void addWords (Elements& out, const juce::String& prefix, const char* attribute,
-                   const std::vector<std::uint32_t>& words, const std::function<void (std::size_t)>& beforeWord = {})
-    {
-        const juce::Identifier attr (attribute);
-        for (std::size_t i = 0; i < words.size(); ++i)
-        {
-            if (beforeWord)
-                beforeWord (i);
-            auto e = std::make_unique<juce::XmlElement> (prefix + juce::String ((juce::int64) i));
-            e->setAttribute (attr, (int) (std::int32_t) words[i]);
-            out.push_back (std::move (e));
-        }
-    }
-
     void report (const Progress& progress, double value)
     {
         if (progress)
             progress (value);
     }
 
-    void addFixedGroup (Elements& out, const char* file, int count, const char* prefix, const char* attribute)
+    //==========================================================================
+    // The device data groups in the file's order, read from the cache files.
+    // Each group is handed over whole; beforeWord, when given, must be called
+    // before word i is used (the power spectra report progress there).
+    using BeforeWord = std::function<void (std::size_t)>;
+    using GroupVisitor = std::function<void (const juce::String& prefix, const char* attribute,
+                                             const std::vector<std::uint32_t>& words, const BeforeWord& beforeWord)>;
+
+    void visitFixedGroup (const GroupVisitor& visit, const char* file, int count, const char* prefix, const char* attribute)
     {
         if (const auto words = CacheFiles::readWords (CacheFiles::path (file), count))
-            addWords (out, prefix, attribute, *words);
+            visit (prefix, attribute, *words, {});
     }
 
-    void addSpectrumGroup (Elements& out, int number, const juce::String& prefix)
+    void visitSpectrum (const GroupVisitor& visit, int number, const char* prefix)
     {
         if (const auto words = CacheFiles::readAllWords (CacheFiles::spectrumPath (number)))
-            addWords (out, prefix + juce::String (number), "fftValue", *words);
+            visit (prefix + juce::String (number), "fftValue", *words, {});
     }
 
-    void addPowerSpectrum (Elements& out, const char* file, const char* prefix, const char* attribute,
-                           const Progress& progress, double first, double second)
+    void visitPowerSpectrum (const GroupVisitor& visit, const char* file, const char* prefix, const char* attribute,
+                             const Progress& progress, double first, double second)
     {
         const auto path = CacheFiles::path (file);
         const auto words = CacheFiles::readAllWords (path);
@@ -63,11 +80,67 @@ namespace
             return;
 
         const auto size = (std::size_t) juce::File (path).getSize();
-        addWords (out, prefix, attribute, *words, [&] (std::size_t i)
+        visit (prefix, attribute, *words, [&] (std::size_t i)
         {
             if (i == size / 12) report (progress, first);
             if (i == size / 6)  report (progress, second);
         });
+    }
+
+    void visitDeviceData (int spectrumCount, const Progress& progress, const GroupVisitor& visit)
+    {
+        report (progress, 0.0);
+        visitFixedGroup (visit, CacheFiles::reg, CacheFiles::regWords, "reg", "regValue");
+        report (progress, 0.1);
+        visitFixedGroup (visit, CacheFiles::cross, CacheFiles::crossWords, "cross", "crossValue");
+        report (progress, 0.2);
+        visitFixedGroup (visit, CacheFiles::amplitude, CacheFiles::amplitudeWords, "amp", "ampValue");
+        visitFixedGroup (visit, CacheFiles::lmt, CacheFiles::lmtWords, "lmtt", "lmtPara");
+        report (progress, 0.3);
+
+        for (int k = 1; k <= juce::jmin (spectrumCount, maxPointCount); ++k)
+            visitSpectrum (visit, k, "fft");
+        for (int k : { 11, 12 })
+            visitSpectrum (visit, k, "lrfft");
+        report (progress, 0.4);
+
+        visitPowerSpectrum (visit, CacheFiles::psdL, "psdl", "psdlValue", progress, 0.5, 0.6);
+        report (progress, 0.7);
+        visitPowerSpectrum (visit, CacheFiles::psdR, "psdr", "psdrValue", progress, 0.8, 0.9);
+    }
+
+    // The words as the framework's writer puts one-attribute elements one
+    // level down: a line break, two spaces, <tag attribute="value"/>.
+    void writeWordLines (juce::OutputStream& out, const char* newLine, const juce::String& prefix, const char* attribute,
+                         const std::vector<std::uint32_t>& words, const BeforeWord& beforeWord)
+    {
+        std::string head (newLine);
+        head += "  <";
+        head += prefix.toStdString();
+        std::string middle (" ");
+        middle += attribute;
+        middle += "=\"";
+
+        std::string line;
+        for (std::size_t i = 0; i < words.size(); ++i)
+        {
+            if (beforeWord)
+                beforeWord (i);
+
+            line.assign (head);
+            line += std::to_string (i);
+            line += middle;
+            line += std::to_string ((std::int32_t) words[i]);
+            line += "\"/>";
+            out.write (line.data(), line.size());
+        }
+    }
+
+    [[maybe_unused]] bool endsWith (const juce::MemoryOutputStream& text, const juce::String& suffix)
+    {
+        const auto n = suffix.getNumBytesAsUTF8();
+        return text.getDataSize() >= n
+            && std::memcmp (static_cast<const char*> (text.getData()) + text.getDataSize() - n, suffix.toRawUTF8(), n) == 0;
     }
 }
 
@@ -132,11 +205,14 @@ Elements makePanelElements (const PanelSettings& s)
 void appendChildren (juce::XmlElement& root, Elements elements)
 {
     // Only prepending is constant-time, so the existing children are taken
-    // out and everything is prepended from the back.
+    // out (the first child is found at once) and everything is prepended
+    // from the back.
     Elements all;
-    for (auto* child : root.getChildIterator())
-        all.push_back (std::make_unique<juce::XmlElement> (*child));
-    root.deleteAllChildElements();
+    while (auto* first = root.getFirstChildElement())
+    {
+        root.removeChildElement (first, false);
+        all.emplace_back (first);
+    }
 
     all.reserve (all.size() + elements.size());
     for (auto& e : elements)
@@ -149,35 +225,76 @@ void appendChildren (juce::XmlElement& root, Elements elements)
 Elements makeDeviceDataElements (int spectrumCount, const Progress& progress)
 {
     Elements out;
-    report (progress, 0.0);
-    addFixedGroup (out, CacheFiles::reg, CacheFiles::regWords, "reg", "regValue");
-    report (progress, 0.1);
-    addFixedGroup (out, CacheFiles::cross, CacheFiles::crossWords, "cross", "crossValue");
-    report (progress, 0.2);
-    addFixedGroup (out, CacheFiles::amplitude, CacheFiles::amplitudeWords, "amp", "ampValue");
-    addFixedGroup (out, CacheFiles::lmt, CacheFiles::lmtWords, "lmtt", "lmtPara");
-    report (progress, 0.3);
-
-    for (int k = 1; k <= juce::jmin (spectrumCount, maxPointCount); ++k)
-        addSpectrumGroup (out, k, "fft");
-    for (int k : { 11, 12 })
-        addSpectrumGroup (out, k, "lrfft");
-    report (progress, 0.4);
-
-    addPowerSpectrum (out, CacheFiles::psdL, "psdl", "psdlValue", progress, 0.5, 0.6);
-    report (progress, 0.7);
-    addPowerSpectrum (out, CacheFiles::psdR, "psdr", "psdrValue", progress, 0.8, 0.9);
+    visitDeviceData (spectrumCount, progress, [&out] (const juce::String& prefix, const char* attribute,
+                                                      const std::vector<std::uint32_t>& words, const BeforeWord& beforeWord)
+    {
+        const juce::Identifier attr (attribute);
+        for (std::size_t i = 0; i < words.size(); ++i)
+        {
+            if (beforeWord)
+                beforeWord (i);
+            auto e = std::make_unique<juce::XmlElement> (prefix + juce::String ((juce::int64) i));
+            e->setAttribute (attr, (int) (std::int32_t) words[i]);
+            out.push_back (std::move (e));
+        }
+    });
     return out;
 }
 
-juce::XmlElement::TextFormat fileFormat()
+void writeDocument (juce::OutputStream& out, const juce::XmlElement& root, int spectrumCount, const Progress& progress)
 {
-    juce::XmlElement::TextFormat format;
-    format.dtd = " ";
-    format.customEncoding = "UTF-8";
-    format.lineWrapLength = 60;
-    return format;
+    const auto format = XmlFiles::documentFormat();
+    const char* const newLine = format.newLineChars != nullptr ? format.newLineChars : "\r\n";
+
+    juce::MemoryOutputStream body;
+    visitDeviceData (spectrumCount, progress, [&] (const juce::String& prefix, const char* attribute,
+                                                   const std::vector<std::uint32_t>& words, const BeforeWord& beforeWord)
+    {
+        writeWordLines (body, newLine, prefix, attribute, words, beforeWord);
+    });
+
+    juce::MemoryOutputStream head;
+    root.writeTo (head, format);
+
+    // The panel elements are written by the framework; the device data goes
+    // in front of the closing tag (or opens the element the framework wrote
+    // as empty), exactly as the framework would have written it.
+    const auto& tag = root.getTagName();
+    const auto closing = juce::String (newLine) + "</" + tag + ">" + newLine;
+    const auto empty = "<" + tag + "/>" + newLine;
+
+    if (body.getDataSize() == 0)
+    {
+        out.write (head.getData(), head.getDataSize());
+        return;
+    }
+
+    const bool hasChildren = root.getFirstChildElement() != nullptr;
+    const auto& cut = hasChildren ? closing : empty;
+    jassert (endsWith (head, cut));
+
+    out.write (head.getData(), head.getDataSize() - cut.getNumBytesAsUTF8());
+    if (! hasChildren)
+        out << "<" << tag << ">";
+    out.write (body.getData(), body.getDataSize());
+    out << closing;
 }
+
+juce::Result finishSave (juce::XmlElement& root, const juce::File& target, int spectrumCount, const Progress& progress)
+{
+    juce::MemoryOutputStream text;
+    writeDocument (text, root, spectrumCount, progress);
+    root.deleteAllChildElements();
+
+    const auto result = XmlFiles::writeBytesSafely (text.getData(), text.getDataSize(), target);
+    if (result.failed())
+        return juce::Result::fail (describeFailure (Action::save, target, result.getErrorMessage()));
+
+    return result;
+}
+
+juce::String loadFailedTitle() { return TRANS ("Failed to open file..."); }
+juce::String saveFailedTitle() { return TRANS ("Failed to save file..."); }
 
 //==============================================================================
 namespace
@@ -200,12 +317,93 @@ namespace
             out.push_back (wordsBlock (table.data() + start, juce::jmin (chunk, to - start)));
     }
 
-    bool storeAt (std::vector<std::uint32_t>& table, int position, int value)
+    //==========================================================================
+    // Attribute readers. A document from elsewhere may hold any text, so
+    // numbers are range-checked before they become ints or floats.
+
+    // The text is read as a wide integer and its low 32 bits kept:
+    // "-2147483648" gives 0x80000000, and a foreign "4294967295" the same
+    // word as "-1".
+    std::uint32_t wordOf (const juce::XmlElement& e, const char* attribute)
     {
-        if (position < 0 || position >= (int) table.size())
+        return (std::uint32_t) (juce::uint64) e.getStringAttribute (attribute).getLargeIntValue();
+    }
+
+    int intOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        const auto v = e.getStringAttribute (attribute).getLargeIntValue();
+        return (int) juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v);
+    }
+
+    bool boolOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        return e.getBoolAttribute (attribute);
+    }
+
+    // Positions and slider values: finite and within a sane range.
+    double numberOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        const auto v = e.getDoubleAttribute (attribute);
+        return std::isfinite (v) ? juce::jlimit (-1.0e6, 1.0e6, v) : 0.0;
+    }
+
+    // Pixel positions and knob positions, which pass through float.
+    int smallIntOf (const juce::XmlElement& e, const juce::String& attribute)
+    {
+        return juce::jlimit (-1000000, 1000000, intOf (e, attribute));
+    }
+
+    // The number that follows the first `skip` characters of the tag.
+    juce::int64 positionIn (const juce::String& tag, int skip)
+    {
+        auto p = tag.getCharPointer();
+        for (int i = 0; i < skip && ! p.isEmpty(); ++i)
+            ++p;
+        return juce::CharacterFunctions::getIntValue<juce::int64> (p);
+    }
+
+    bool storeAt (std::vector<std::uint32_t>& table, juce::int64 position, std::uint32_t word)
+    {
+        if (position < 0 || position >= (juce::int64) table.size())
             return false;
-        table[(std::size_t) position] = (std::uint32_t) value;
+        table[(std::size_t) position] = word;
         return true;
+    }
+
+    //==========================================================================
+    // The tags a load knows by name. A document holds tens of thousands of
+    // elements, so each tag is looked up once instead of compared with each name.
+    enum class Known
+    {
+        red, green, blue, p1, p2, currentPos, currentPosH,
+        micGain, signal, m48v, en48v, muteStatus, bypassStatus, masterValue, anaAes,
+        clockSource, sampleClock, stereoFormat, with, amptitude,
+        m1mute, m2mute, m3mute, m4mute, freq1, freq2, freq3, level1, level3, level5, level7,
+        textNote, maxNum, lmt1, lmt2, lmt3, lmt4, lmt5, lmt6, comid, lmtbypass
+    };
+
+    std::optional<Known> knownTag (const juce::String& tag)
+    {
+        static const std::unordered_map<std::string_view, Known> names {
+            { "red", Known::red }, { "green", Known::green }, { "blue", Known::blue },
+            { "p1", Known::p1 }, { "p2", Known::p2 }, { "currentPos", Known::currentPos }, { "currentPosH", Known::currentPosH },
+            { "micGain", Known::micGain }, { "signal", Known::signal }, { "m48v", Known::m48v }, { "en48v", Known::en48v },
+            { "muteStatus", Known::muteStatus }, { "bypassStatus", Known::bypassStatus }, { "masterValue", Known::masterValue },
+            { "anaAes", Known::anaAes }, { "clockSource", Known::clockSource }, { "sampleClock", Known::sampleClock },
+            { "stereoFormat", Known::stereoFormat }, { "with", Known::with }, { "amptitude", Known::amptitude },
+            { "m1mute", Known::m1mute }, { "m2mute", Known::m2mute }, { "m3mute", Known::m3mute }, { "m4mute", Known::m4mute },
+            { "freq1", Known::freq1 }, { "freq2", Known::freq2 }, { "freq3", Known::freq3 },
+            { "level1", Known::level1 }, { "level3", Known::level3 }, { "level5", Known::level5 }, { "level7", Known::level7 },
+            { "textNote", Known::textNote }, { "maxNum", Known::maxNum },
+            { "lmt1", Known::lmt1 }, { "lmt2", Known::lmt2 }, { "lmt3", Known::lmt3 },
+            { "lmt4", Known::lmt4 }, { "lmt5", Known::lmt5 }, { "lmt6", Known::lmt6 },
+            { "comid", Known::comid }, { "lmtbypass", Known::lmtbypass },
+        };
+
+        const auto found = names.find (std::string_view (tag.toRawUTF8(), tag.getNumBytesAsUTF8()));
+        if (found == names.end())
+            return std::nullopt;
+        return found->second;
     }
 
     struct DeviceDataRow
@@ -225,51 +423,9 @@ namespace
         { "psdr",  "psdrValue",  4, &DeviceTables::psdr },
     };
 
-    // One element's panel value or device data word: the first row that matches.
-    void applyPanelValue (const juce::XmlElement& e, LoadTarget& t, int& maxNum, DeviceTables& tables, bool& deviceData)
+    void applyDeviceData (const juce::XmlElement& e, DeviceTables& tables, bool& deviceData)
     {
         const auto& tag = e.getTagName();
-        const auto intOf = [&] (const char* a) { return e.getIntAttribute (a); };
-        const auto boolOf = [&] (const char* a) { return e.getBoolAttribute (a); };
-
-        if (tag == "micGain")           { t.setMlValue ((float) intOf ("ml")); return; }
-        if (tag == "signal")            { t.setNlValue ((float) intOf ("nl")); return; }
-        if (tag == "m48v")              { t.setM48v (boolOf ("m48vValue")); return; }
-        if (tag == "en48v")             { t.setEnable48vState (boolOf ("enable48v")); return; }
-        if (tag == "muteStatus")        { t.setMuteStatus1 (boolOf ("mute")); return; }
-        if (tag == "bypassStatus")      { t.setByPassStatus (boolOf ("bypass")); return; }
-        if (tag == "masterValue")       { t.setMasterSliderValue ((float) intOf ("masterValue")); return; }
-        if (tag == "anaAes")            { t.setAnalogComboValue (intOf ("anaAes")); return; }
-        if (tag == "clockSource")       { t.setComboCSValue (intOf ("clockSource")); return; }
-        if (tag == "sampleClock")       { t.setLabelSL (e.getStringAttribute ("sampleClock")); return; }
-        if (tag == "stereoFormat")      { t.setComboSFValue (intOf ("stereoFormat")); return; }
-        if (tag == "with")              { t.setComboSubValue (intOf ("with")); return; }
-        if (tag == "amptitude")         { t.setComboFilterValue (intOf ("amptitude")); return; }
-
-        for (int band = 1; band <= 4; ++band)
-            if (tag == "m" + juce::String (band) + "mute") { t.setBandMute (band, e.getBoolAttribute (tag)); return; }
-        for (int which = 1; which <= 3; ++which)
-            if (tag == "freq" + juce::String (which)) { t.setFreq (which, e.getIntAttribute (tag)); return; }
-        for (int band : { 1, 3, 5, 7 })
-            if (tag == "level" + juce::String (band)) { t.setBandLevel (band, (float) e.getDoubleAttribute (tag)); return; }
-
-        if (tag == "textNote")          { t.setTextNote (e.getStringAttribute ("textNote")); return; }
-
-        if (tag == "maxNum")
-        {
-            // Point numbers above 9 cannot be told apart in the spectrum
-            // tags; a foreign document's value outside 0..9 is not used.
-            const auto n = intOf ("maxNum");
-            if (n >= 0 && n <= maxPointCount)
-                maxNum = n;
-            return;
-        }
-
-        for (int which = 1; which <= 6; ++which)
-            if (tag == "lmt" + juce::String (which)) { t.setLmtValue (which, (float) e.getIntAttribute (tag)); return; }
-
-        if (tag == "comid")             { t.setComboLmtValue (intOf ("comid")); return; }
-        if (tag == "lmtbypass")         { t.setLmtBypass (boolOf ("lmtbypass")); return; }
 
         for (const auto& row : deviceDataRows)
         {
@@ -277,8 +433,8 @@ namespace
                 continue;
 
             auto& table = tables.*(row.table);
-            const auto position = tag.substring (row.skip).getIntValue();
-            if (storeAt (table, position, e.getIntAttribute (row.attribute)))
+            const auto position = positionIn (tag, row.skip);
+            if (storeAt (table, position, wordOf (e, row.attribute)))
             {
                 deviceData = true;
 
@@ -289,24 +445,100 @@ namespace
         }
     }
 
-    void applyCurveValue (const juce::XmlElement& e, LoadTarget& t)
+    // One element's panel value or device data word: the first row that matches.
+    void applyPanelValue (const juce::XmlElement& e, std::optional<Known> known, LoadTarget& t,
+                          int& maxNum, DeviceTables& tables, bool& deviceData)
     {
+        if (! known.has_value())
+        {
+            applyDeviceData (e, tables, deviceData);
+            return;
+        }
+
         const auto& tag = e.getTagName();
 
-        if (tag == "red")          t.setCursor ('r', e.getIntAttribute ("red"));
-        else if (tag == "green")   t.setCursor ('g', e.getIntAttribute ("green"));
-        else if (tag == "blue")    t.setCursor ('b', e.getIntAttribute ("blue"));
+        switch (*known)
+        {
+            case Known::micGain:      t.setMlValue ((float) intOf (e, "ml")); break;
+            case Known::signal:       t.setNlValue ((float) intOf (e, "nl")); break;
+            case Known::m48v:         t.setM48v (boolOf (e, "m48vValue")); break;
+            case Known::en48v:        t.setEnable48vState (boolOf (e, "enable48v")); break;
+            case Known::muteStatus:   t.setMuteStatus1 (boolOf (e, "mute")); break;
+            case Known::bypassStatus: t.setByPassStatus (boolOf (e, "bypass")); break;
+            case Known::masterValue:  t.setMasterSliderValue ((float) intOf (e, tag)); break;
+            case Known::anaAes:       t.setAnalogComboValue (intOf (e, tag)); break;
+            case Known::clockSource:  t.setComboCSValue (intOf (e, tag)); break;
+            case Known::sampleClock:  t.setLabelSL (e.getStringAttribute (tag)); break;
+            case Known::stereoFormat: t.setComboSFValue (intOf (e, tag)); break;
+            case Known::with:         t.setComboSubValue (intOf (e, tag)); break;
+            case Known::amptitude:    t.setComboFilterValue (intOf (e, tag)); break;
 
-        if (tag == "p1")                     t.setEndPointLevel (1, (int) e.getDoubleAttribute ("p1y"));
-        else if (tag == "p2")                t.setEndPointLevel (2, (int) e.getDoubleAttribute ("p2y"));
-        else if (tag == "currentPos")        t.setCurrentPos ((float) e.getDoubleAttribute ("currentPos"));
-        else if (tag == "currentPosH")       t.setCurrentPosH ((float) e.getDoubleAttribute ("currentPosH"));
-        else if (tag.contains ("circle"))    t.addCurvePoint (e.getIntAttribute ("x"), e.getIntAttribute ("y"));
+            case Known::m1mute:       t.setBandMute (1, boolOf (e, tag)); break;
+            case Known::m2mute:       t.setBandMute (2, boolOf (e, tag)); break;
+            case Known::m3mute:       t.setBandMute (3, boolOf (e, tag)); break;
+            case Known::m4mute:       t.setBandMute (4, boolOf (e, tag)); break;
+            case Known::freq1:        t.setFreq (1, intOf (e, tag)); break;
+            case Known::freq2:        t.setFreq (2, intOf (e, tag)); break;
+            case Known::freq3:        t.setFreq (3, intOf (e, tag)); break;
+            case Known::level1:       t.setBandLevel (1, (float) numberOf (e, tag)); break;
+            case Known::level3:       t.setBandLevel (3, (float) numberOf (e, tag)); break;
+            case Known::level5:       t.setBandLevel (5, (float) numberOf (e, tag)); break;
+            case Known::level7:       t.setBandLevel (7, (float) numberOf (e, tag)); break;
+
+            case Known::textNote:     t.setTextNote (e.getStringAttribute (tag)); break;
+
+            case Known::maxNum:
+            {
+                // Point numbers above 9 cannot be told apart in the spectrum
+                // tags; a foreign document's value outside 0..9 is not used.
+                const auto n = intOf (e, tag);
+                if (n >= 0 && n <= maxPointCount)
+                    maxNum = n;
+                break;
+            }
+
+            case Known::lmt1:         t.setLmtValue (1, (float) smallIntOf (e, tag)); break;
+            case Known::lmt2:         t.setLmtValue (2, (float) smallIntOf (e, tag)); break;
+            case Known::lmt3:         t.setLmtValue (3, (float) smallIntOf (e, tag)); break;
+            case Known::lmt4:         t.setLmtValue (4, (float) smallIntOf (e, tag)); break;
+            case Known::lmt5:         t.setLmtValue (5, (float) smallIntOf (e, tag)); break;
+            case Known::lmt6:         t.setLmtValue (6, (float) smallIntOf (e, tag)); break;
+            case Known::comid:        t.setComboLmtValue (intOf (e, tag)); break;
+            case Known::lmtbypass:    t.setLmtBypass (boolOf (e, tag)); break;
+
+            // Curve and response view tags: none of these contains a device
+            // data name either.
+            case Known::red: case Known::green: case Known::blue:
+            case Known::p1: case Known::p2: case Known::currentPos: case Known::currentPosH:
+                break;
+        }
+    }
+
+    void applyCurveValue (const juce::XmlElement& e, std::optional<Known> known, LoadTarget& t)
+    {
+        if (! known.has_value())
+        {
+            if (e.getTagName().contains ("circle"))
+                t.addCurvePoint (smallIntOf (e, "x"), smallIntOf (e, "y"));
+            return;
+        }
+
+        switch (*known)
+        {
+            case Known::red:          t.setCursor ('r', smallIntOf (e, "red")); break;
+            case Known::green:        t.setCursor ('g', smallIntOf (e, "green")); break;
+            case Known::blue:         t.setCursor ('b', smallIntOf (e, "blue")); break;
+            case Known::p1:           t.setEndPointLevel (1, (int) numberOf (e, "p1y")); break;
+            case Known::p2:           t.setEndPointLevel (2, (int) numberOf (e, "p2y")); break;
+            case Known::currentPos:   t.setCurrentPos ((float) numberOf (e, "currentPos")); break;
+            case Known::currentPosH:  t.setCurrentPosH ((float) numberOf (e, "currentPosH")); break;
+            default: break;
+        }
     }
 
     // Rewrites the spectrum cache file of one point from the elements that
-    // start with `prefix`, then uploads it. Nothing happens for a file that
-    // cannot be created.
+    // start with `prefix`, in document order, then uploads it. Nothing
+    // happens for a file that cannot be created.
     void loadSpectrum (const juce::XmlElement& root, int number, const juce::String& prefix,
                        std::vector<std::uint32_t>& table, Command& command)
     {
@@ -322,11 +554,13 @@ namespace
             if (! tag.startsWith (prefix))
                 continue;
 
-            const auto value = e->getIntAttribute ("fftValue");
+            const auto word = wordOf (*e, "fftValue");
+            if (! storeAt (table, positionIn (tag, prefix.length()), word))
+                continue;
+
             std::uint8_t bytes[4];
-            CacheFiles::wordToBytes ((std::uint32_t) value, bytes);
+            CacheFiles::wordToBytes (word, bytes);
             std::fwrite (bytes, 1, 4, file.get());
-            storeAt (table, tag.substring (prefix.length()).getIntValue(), value);
         }
         file.reset();
 
@@ -345,8 +579,9 @@ void load (const juce::XmlElement& root, LoadTarget& target, Command& command)
 
     for (auto* e : root.getChildIterator())
     {
-        applyCurveValue (*e, target);
-        applyPanelValue (*e, target, maxNum, tables, deviceData);
+        const auto known = knownTag (e->getTagName());
+        applyCurveValue (*e, known, target);
+        applyPanelValue (*e, known, target, maxNum, tables, deviceData);
     }
 
     command.sendMNCommand (maxNum);
@@ -368,6 +603,21 @@ void load (const juce::XmlElement& root, LoadTarget& target, Command& command)
             command.sendBlock (&block);
         command.sendSACommand();
     }
+}
+
+juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& command)
+{
+    if (! file.existsAsFile())
+        return juce::Result::fail (describeFailure (Action::load, file, TRANS ("The file doesn't exist")));
+
+    // Parsed before anything changes, so that a broken file leaves the
+    // curve, the panels and the cache files as they were.
+    const auto read = XmlFiles::readDocument (file);
+    if (! read)
+        return juce::Result::fail (describeFailure (Action::load, file, read.error));
+
+    load (*read.document, target, command);
+    return juce::Result::ok();
 }
 
 std::vector<juce::MemoryBlock> spectrumUploadBlocks (int pointNumber, const std::vector<std::uint32_t>& table)

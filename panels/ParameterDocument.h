@@ -46,13 +46,28 @@ namespace ParameterDocument
     void appendChildren (juce::XmlElement& root, std::vector<std::unique_ptr<juce::XmlElement>> elements);
 
     //==========================================================================
-    // Device data, as the snapshot task copies it. `progress` is told the
-    // task's steps: 0, 0.1, 0.2, 0.3, 0.4, 0.5/0.6, 0.7, 0.8/0.9.
+    // Device data, as the snapshot task copies it from the cache files:
+    // one element per word. `progress` is told the task's steps: 0, 0.1,
+    // 0.2, 0.3, 0.4, 0.5/0.6, 0.7, 0.8/0.9.
     using Progress = std::function<void (double)>;
     std::vector<std::unique_ptr<juce::XmlElement>> makeDeviceDataElements (int spectrumCount, const Progress& progress = {});
 
-    // The file's own text format: document type " ", UTF-8, lines wrapped at 60.
-    juce::XmlElement::TextFormat fileFormat();
+    // The document as the file holds it: the root and its children as the
+    // framework's writer puts them, in the file's layout
+    // (XmlFiles::documentFormat()), followed by the device data read from the
+    // cache files. Written as text as the files are read, so a full document
+    // (some 84,000 elements) never exists as elements.
+    void writeDocument (juce::OutputStream& out, const juce::XmlElement& root, int spectrumCount,
+                        const Progress& progress = {});
+
+    // The second half of a save: writes the document (which holds the panel
+    // elements) with the device data (writeDocument) to the target with
+    // XmlFiles::writeBytesSafely, so that an existing file is replaced only
+    // by a complete new one, and empties the document in every case, so that
+    // the next save starts from nothing. The error message is the text for
+    // the user's alert and names the file.
+    juce::Result finishSave (juce::XmlElement& root, const juce::File& target,
+                             int spectrumCount, const Progress& progress = {});
 
     //==========================================================================
     // What a load does to the rest of the system, in document order.
@@ -100,7 +115,18 @@ namespace ParameterDocument
 
     // Applies a parsed document: panel setters, curve points, cache file
     // rewrites ("//lmt", the spectrum files) and the uploads to the unit.
+    // Words for positions outside their table, and a "maxNum" outside
+    // 0..maxPointCount, come from documents written elsewhere and are not used.
     void load (const juce::XmlElement& root, LoadTarget& target, Command& command);
+
+    // Reads the file and loads it. A missing file or one that is not a
+    // well-formed document changes nothing; the error message is then the
+    // text for the user's alert and names the file.
+    juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& command);
+
+    // Titles of the alerts.
+    juce::String loadFailedTitle();
+    juce::String saveFailedTitle();
 
     //==========================================================================
     // The blocks of the uploads, each one data block of 32-bit little-endian words.

@@ -324,15 +324,6 @@ void TopComponent::OpenCurveFile()
         chooseAndLoadCurveFile (content->getCenter().getCurveEditor());
 }
 
-void TopComponent::SaveParaFile (bool)
-{
-}
-
-int TopComponent::OpenParaFile (bool)
-{
-    return 3;
-}
-
 //==============================================================================
 void TopComponent::labelTextChanged (juce::Label* label)
 {

@@ -44,8 +44,20 @@ public:
     // File menu items 1 to 4.
     void SaveCurveFile();
     void OpenCurveFile();
-    void SaveParaFile (bool);
+    // Parameter files: true = the default file "default.xml" in the cache
+    // directory instead of a chooser. SaveParaFile returns 2; OpenParaFile 3
+    // after the chooser, 1 or 2 for the default file (loaded or missing).
+    int SaveParaFile (bool);
     int OpenParaFile (bool);
+
+    // The panel settings go into allValue and the file becomes chosenSave;
+    // the snapshot task writes it. Returns 1.
+    int SavePara (juce::File&);
+
+    // Loads the file into the panels, the cache files and the unit. A file
+    // that is missing or not well-formed changes nothing and is reported in
+    // a warning alert.
+    void OpenPara (juce::File&);
 
     // The file menu as it opens now, and what choosing result from it does.
     juce::PopupMenu createFileMenu() const;
