@@ -2,6 +2,9 @@
 
 #include <juce_osc/juce_osc.h>
 
+#include "link/DataStream.h"
+#include "link/ReportLogic.h"
+
 class LeftComponent;
 class BottomPanelComponent;
 class RightComponent;
@@ -30,6 +33,15 @@ public:
     void oscMessageReceived (const juce::OSCMessage& message) override;
 
     static void showConnectionErrorMessage (const juce::String& message);
+
+    // Held meter values of the level report: 0..9 the first group, 10..19
+    // the second. Every construction sets them to -100.
+    static float recieve_va_old[2 * Reports::levelsPerGroup];
+
+    // Hold counters of the second group.
+    const int* getHoldCounters() const noexcept  { return holdCounters; }
+
+    const DataStream& getDataStream() const noexcept { return dataStream; }
 
     enum class Kind { ignored, dataStream, coded };
 
@@ -63,13 +75,38 @@ private:
 
     static bool isForSelectedUnit (const juce::OSCMessage&, int addressIndex);
 
+    void handleDataStream (const juce::OSCMessage&);
+
+    void handleSC (const juce::OSCMessage&);
+    void handleOT (const juce::OSCMessage&);
+    void handleRK (const juce::OSCMessage&);
+    void handleLK (const juce::OSCMessage&);
+    void handleRF (const juce::OSCMessage&);
     void handleOK (const juce::OSCMessage&);
+    void handleIL (const juce::OSCMessage&);
+    void handleCL (const juce::OSCMessage&);
+    void handleVA (const juce::OSCMessage&);
+    void handleGN (const juce::OSCMessage&);
+    void handleAA (const juce::OSCMessage&);
+    void handleBP (const juce::OSCMessage&);
+    void handleMT (const juce::OSCMessage&);
+    void handleCS (const juce::OSCMessage&);
+    void handle48 (const juce::OSCMessage&);
+    void handleVR (const juce::OSCMessage&);
     void handleUN (const juce::OSCMessage&);
+    void handleLV (const juce::OSCMessage&);
+    void handleMN (const juce::OSCMessage&);
+
+    void readSettingsSnapshot();
+    void readPointRecord();
 
     static const ReportRow reportRows[];
 
     juce::DatagramSocket socket { false };
     bool bound = false;
+
+    DataStream dataStream;
+    int holdCounters[Reports::levelsPerGroup] {};
 
     LeftComponent* left = nullptr;
     BottomPanelComponent* bottomPanel = nullptr;

@@ -44,20 +44,26 @@ float meterDisplayValue (float held) noexcept
 void applyLevelReport (LevelHold& state, const float* first, const float* second,
                        float* displayFirst, float* displaySecond) noexcept
 {
+    applyLevelReport (state.held.data(), state.counters.data(), first, second, displayFirst, displaySecond);
+}
+
+void applyLevelReport (float* held, int* counters, const float* first, const float* second,
+                       float* displayFirst, float* displaySecond) noexcept
+{
     for (int k = 0; k < levelsPerGroup; ++k)
     {
         const float level = levelDb (first[k]);
-        const float lower = fallen (state.held[(size_t) k]);
+        const float lower = fallen (held[k]);
         const float h = level > lower ? level : lower;
-        state.held[(size_t) k] = h;
+        held[k] = h;
         displayFirst[k] = meterDisplayValue (h);
     }
 
     for (int k = 0; k < levelsPerGroup; ++k)
     {
         const float level = levelDb (second[k]);
-        auto& h = state.held[(size_t) (levelsPerGroup + k)];
-        auto& c = state.counters[(size_t) k];
+        auto& h = held[levelsPerGroup + k];
+        auto& c = counters[k];
 
         if (c >= 33)
             h = fallen (h);

@@ -39,6 +39,12 @@ namespace Reports
                            const float* firstGroup, const float* secondGroup,
                            float* displayFirst, float* displaySecond) noexcept;
 
+    // The same on held values (2 x levelsPerGroup) and hold counters
+    // (levelsPerGroup) kept elsewhere.
+    void applyLevelReport (float* held, int* counters,
+                           const float* firstGroup, const float* secondGroup,
+                           float* displayFirst, float* displaySecond) noexcept;
+
     //==========================================================================
     // Input level report "IL": the input meter's slider value, or nothing for
     // a level that is not a number.

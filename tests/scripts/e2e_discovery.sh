@@ -41,7 +41,7 @@ stop_units() {
   done
 }
 
-discover() { ip netns exec "$P-app" timeout 30 "$DRIVER" discover | tr '\n' ';'; }
+discover() { DISPLAY=":59999" ip netns exec "$P-app" timeout 30 "$DRIVER" discover | tr '\n' ';'; }
 
 # The discovery window is 60000 polls, a few milliseconds on a fast machine:
 # a unit that the shared CPU delays past it is missed, so a run is repeated

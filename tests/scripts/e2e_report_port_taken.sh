@@ -32,7 +32,7 @@ for _ in $(seq 50); do grep -q ready "$TMP/holder.log" && break; sleep 0.1; done
 grep -q ready "$TMP/holder.log" || { echo "could not take port 9002"; cat "$TMP/holder.log"; exit 1; }
 
 FAILED=0
-OUT=$(ip netns exec "$NS" timeout 30 "$DRIVER" receiver --run-ms 200)
+OUT=$(DISPLAY=":59999" ip netns exec "$NS" timeout 30 "$DRIVER" receiver --run-ms 200)
 echo "$OUT"
 for line in "report port not bound" "alert Connection error | Error: could not connect to UDP port 9002." "still running"; do
   grep -qxF "$line" <<<"$OUT" || { echo "FAIL: missing '$line'"; FAILED=1; }

@@ -39,7 +39,7 @@ stop_unit() {
 session() {   # session OUTPUT [driver options]: discovery is retried, its window being milliseconds long
   local out="$1"; shift
   for _ in 1 2 3; do
-    ip netns exec "$P-app" timeout 60 "$DRIVER" session --select 1 "$@" >"$out" 2>&1
+    DISPLAY=":59999" ip netns exec "$P-app" timeout 60 "$DRIVER" session --select 1 "$@" >"$out" 2>&1
     grep -qx "selected 10.72.0.2" "$out" && return 0
   done
 }

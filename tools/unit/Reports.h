@@ -20,4 +20,23 @@ int filterTapId (const UnitState&);          // 1..5 for 256 .. 4096 taps
 // addressed ones carrying ownAddress.
 std::vector<osc::Message> selectionReports (const UnitState&, const std::string& ownAddress);
 
+// Then its data blocks, each followed by the report that makes the
+// application read it ("RK", "LK", "MN") once its closing word is out.
+std::vector<osc::Message> selectionBlocks (const UnitState&);
+
+// A spectrum the unit keeps, as a spectrum block.
+std::vector<osc::Message> spectrumBlock (const UnitState&, std::int32_t number);
+
+// The settings snapshot and target-curve points, then "RK".
+std::vector<osc::Message> pointRecordBlocks (const UnitState&);
+
+// The level report "VA" at a moment (seconds): the eight outputs and the two
+// master channels, then their peaks, as linear values (2^24 is full scale).
+// Muted channels and the bands the output configuration leaves unused are
+// silent. `testSignal` while a point is being measured.
+osc::Message levelReport (const UnitState&, double seconds, bool testSignal, const std::string& ownAddress);
+
+// The input level report "IL" in dB, for the mic gain set.
+osc::Message inputLevelReport (const UnitState&, double seconds, bool testSignal);
+
 } // namespace unit

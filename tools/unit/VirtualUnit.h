@@ -4,6 +4,7 @@
 #include "UnitState.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,10 @@ struct Handled
     std::vector<Outgoing> replies;
 };
 
-// The unit's behaviour without its sockets: what it does with a datagram on
-// its discovery port and on its command port.
+// The unit's behaviour without its sockets and clocks: what it does with a
+// datagram on its discovery port and on its command port, what it sends when
+// a measurement or the processing ends, and its level reports. Time is the
+// unit's own, in milliseconds, moved on by advanceTo.
 class VirtualUnit
 {
 public:
@@ -52,6 +55,9 @@ public:
         bool silent = false;             // never answer "NS"
         double discoveryDelayMs = 0;     // before the discovery reply
         int reportPort = VirtualUnit::reportPort;
+        double pointMs = 6000;           // measuring one point
+        double processingMs = 20000;     // the processing after the point sets
+        double busyMs = 12000;           // the part of it in which polls go unanswered
     };
 
     explicit VirtualUnit (Settings);
@@ -61,8 +67,23 @@ public:
     Handled onDiscoveryDatagram (const std::uint8_t* data, std::size_t size, Endpoint from, const std::string& ownAddress);
     Handled onCommandDatagram (const std::uint8_t* data, std::size_t size, Endpoint from, const std::string& ownAddress);
 
+    // Moves the unit's clock on and returns what it sends by then: the
+    // spectrum of a point measured, the results of the processing.
+    std::vector<Outgoing> advanceTo (double unitMs);
+
+    // When advanceTo next has something to send; nothing while idle.
+    std::optional<double> nextEventMs() const;
+
+    // The level reports of the moment ("VA", and "IL" while in measurement
+    // mode), to the application that selected the unit; none before that.
+    std::vector<Outgoing> levelReports (double seconds) const;
+
     void setSilent (bool shouldBeSilent) noexcept { settings.silent = shouldBeSilent; }
     bool isSilent() const noexcept                { return settings.silent; }
+
+    // Processing and not answering polls.
+    bool isBusy() const noexcept;
+    bool isMeasuring() const noexcept             { return measurement.has_value(); }
 
     const UnitState& getState() const noexcept    { return state; }
 
@@ -71,11 +92,32 @@ public:
     static std::vector<std::uint8_t> discoveryReply (const std::string& ownAddress);
 
 private:
-    Outgoing report (Endpoint from, const osc::Message&) const;
+    struct Listener
+    {
+        Endpoint app;
+        std::string ownAddress;
+    };
+
+    Outgoing report (Endpoint to, const osc::Message&) const;
+    void reportAll (std::vector<Outgoing>& out, Endpoint to, const std::vector<osc::Message>&) const;
+    void startMeasurement (int point, const Listener&);
+    void startProcessing (const Listener&);
+    void resetMeasurement();
 
     Settings settings;
     UnitState state;
     bool selectionRequested = false;
+    double now = 0;
+
+    std::optional<Listener> selectedBy;
+
+    struct Measurement { int point; double due; Listener to; };
+    std::optional<Measurement> measurement;
+
+    struct Processing { double started; Listener to; };
+    std::optional<Processing> processing;
+
+    int takes[6] = {};
 };
 
 } // namespace unit

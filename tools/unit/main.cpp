@@ -1,5 +1,7 @@
 // veld72-unit: a virtual unit that answers VELD72 as a networked processor
-// does (discovery, commands, status polls, reports after selection).
+// does: discovery, commands, status polls, its state and data blocks after
+// selection, level reports, point measurements and the processing after
+// them, and uploads.
 
 #include "VirtualUnit.h"
 
@@ -36,6 +38,7 @@ struct Options
     std::string bind = "0.0.0.0";
     unit::VirtualUnit::Settings unit;
     double timeScale = 1.0;
+    double levelRate = 30.0;
     bool verbose = false;
     int discoveryPort = unit::VirtualUnit::discoveryPort;
     int commandPort = unit::VirtualUnit::commandPort;
@@ -50,7 +53,10 @@ void printUsage (std::FILE* out)
         "  --name TEXT            unit name reported after selection (default \"VELD72 unit\")\n"
         "  --silent               never answer status polls (the app shows \"network down\");\n"
         "                         SIGUSR1 toggles this while running\n"
-        "  --time-scale X         run the unit's clocks X times faster (default 1)\n"
+        "  --time-scale X         run the unit's clocks X times faster (default 1): measuring a\n"
+        "                         point takes 6 s, the processing after the point sets 20 s\n"
+        "                         (the first 12 s without answering polls)\n"
+        "  --level-rate N         level reports per second while selected (default 30, 0 none)\n"
         "  --discovery-delay MS   wait MS (unit time) before answering discovery (default 0)\n"
         "  --verbose              print every datagram received and sent\n"
         "  --bind ADDR            local address for the command port (default 0.0.0.0)\n"
@@ -75,6 +81,7 @@ bool parseOptions (int argc, char** argv, Options& o)
         else if (arg == "--name")                   { const char* v = value(); if (v == nullptr) return false; o.unit.name = v; }
         else if (arg == "--bind")                   { const char* v = value(); if (v == nullptr) return false; o.bind = v; }
         else if (arg == "--time-scale")             { if (! number (o.timeScale) || o.timeScale <= 0) return false; }
+        else if (arg == "--level-rate")             { if (! number (o.levelRate) || o.levelRate < 0 || o.levelRate > 1000) return false; }
         else if (arg == "--discovery-delay")        { if (! number (o.unit.discoveryDelayMs) || o.unit.discoveryDelayMs < 0) return false; }
         else if (arg == "--discovery-port")         { if (! port (o.discoveryPort)) return false; }
         else if (arg == "--command-port")           { if (! port (o.commandPort)) return false; }
@@ -144,12 +151,13 @@ struct Pending
 {
     Clock::time_point due;
     unit::Outgoing datagram;
+    bool logged = false;
 };
 
 class Runner
 {
 public:
-    explicit Runner (const Options& o) : options (o), unit (o.unit) {}
+    explicit Runner (const Options& o) : options (o), unit (o.unit), started (Clock::now()), nextLevels (started) {}
 
     ~Runner()
     {
@@ -176,6 +184,9 @@ public:
             return false;
         }
 
+        // Room for the data blocks of a parameter upload arriving at once.
+        const int buffer = 4 * 1024 * 1024;
+        ::setsockopt (commandFd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof (buffer));
         return true;
     }
 
@@ -201,6 +212,8 @@ public:
             if (::poll (fds, 2, timeoutMs()) < 0)
                 continue;   // interrupted by a signal
 
+            schedule (unit.advanceTo (unitNow()));
+
             for (int k = 0; k < 2; ++k)
             {
                 if ((fds[k].revents & POLLIN) == 0)
@@ -221,10 +234,10 @@ public:
                     std::printf ("recv %s\n", handled.received.empty() ? ("ignored " + std::to_string (n) + " bytes").c_str()
                                                                        : handled.received.c_str());
 
-                for (const auto& out : handled.replies)
-                    pending.push_back ({ Clock::now() + scaled (out.delayMs), out });
+                schedule (handled.replies);
             }
 
+            sendLevelReports();
             sendDue();
         }
 
@@ -235,6 +248,36 @@ private:
     Clock::duration scaled (double unitMs) const
     {
         return std::chrono::duration_cast<Clock::duration> (std::chrono::duration<double, std::milli> (unitMs / options.timeScale));
+    }
+
+    double unitNow() const
+    {
+        return std::chrono::duration<double, std::milli> (Clock::now() - started).count() * options.timeScale;
+    }
+
+    void schedule (const std::vector<unit::Outgoing>& datagrams)
+    {
+        for (const auto& out : datagrams)
+            pending.push_back ({ Clock::now() + scaled (out.delayMs), out, options.verbose });
+    }
+
+    // The level reports go out at their own steady rate in real time and are
+    // left out of the log.
+    void sendLevelReports()
+    {
+        if (options.levelRate <= 0)
+            return;
+
+        const auto now = Clock::now();
+        if (now < nextLevels)
+            return;
+
+        const auto period = std::chrono::duration_cast<Clock::duration> (std::chrono::duration<double> (1.0 / options.levelRate));
+        nextLevels = std::max (nextLevels + period, now);
+
+        const double seconds = std::chrono::duration<double> (now - started).count();
+        for (const auto& out : unit.levelReports (seconds))
+            pending.push_back ({ now, out, false });
     }
 
     std::string ownAddressToward (unit::Endpoint sender) const
@@ -250,21 +293,34 @@ private:
     {
         int timeout = 200;
         const auto now = Clock::now();
-        for (const auto& p : pending)
+        const auto until = [&] (Clock::time_point t)
         {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds> (p.due - now).count();
-            timeout = std::min (timeout, (int) std::max<long long> (0, left + 1));
-        }
+            return (int) std::max<long long> (0, std::chrono::duration_cast<std::chrono::milliseconds> (t - now).count() + 1);
+        };
+
+        for (const auto& p : pending)
+            timeout = std::min (timeout, until (p.due));
+
+        if (const auto next = unit.nextEventMs())
+            timeout = std::min (timeout, until (started + scaled (*next)));
+
+        if (options.levelRate > 0)
+            timeout = std::min (timeout, until (nextLevels));
+
         return timeout;
     }
 
+    // Sends what is due, a burst at a time, so that a long run of data
+    // blocks does not overrun the application's receive buffer.
     void sendDue()
     {
+        static constexpr int burst = 16;
+
         const auto now = Clock::now();
         std::stable_sort (pending.begin(), pending.end(), [] (const Pending& a, const Pending& b) { return a.due < b.due; });
 
         auto it = pending.begin();
-        for (; it != pending.end() && it->due <= now; ++it)
+        for (int sent = 0; it != pending.end() && it->due <= now && sent < burst; ++it, ++sent)
         {
             const auto& d = it->datagram;
             sockaddr_in to {};
@@ -273,19 +329,25 @@ private:
             to.sin_addr.s_addr = htonl (d.to.host);
 
             const int fd = d.via == unit::Via::discovery ? discoveryFd : commandFd;
-            const auto sent = ::sendto (fd, d.bytes.data(), d.bytes.size(), 0, reinterpret_cast<sockaddr*> (&to), sizeof (to));
+            const auto result = ::sendto (fd, d.bytes.data(), d.bytes.size(), 0, reinterpret_cast<sockaddr*> (&to), sizeof (to));
 
-            if (options.verbose)
-                std::printf ("send %s%s\n", d.what.c_str(), sent < 0 ? " (failed)" : "");
+            if (it->logged)
+                std::printf ("send %s%s\n", d.what.c_str(), result < 0 ? " (failed)" : "");
         }
 
         pending.erase (pending.begin(), it);
+
+        // The rest of a burst goes after a pause of a millisecond.
+        for (auto& p : pending)
+            if (p.due <= now)
+                p.due = now + std::chrono::milliseconds (1);
     }
 
     const Options& options;
     unit::VirtualUnit unit;
     int discoveryFd = -1;
     int commandFd = -1;
+    Clock::time_point started, nextLevels;
     std::vector<Pending> pending;
 };
 
