@@ -161,44 +161,6 @@ bool MeasureSequence::tick()
     return false;
 }
 
-//==============================================================================
-// The circular indicator of a point being measured: a white ring with an
-// orange centre, swept green from six o'clock as the point progresses.
-class BottomMeasureComponent::PointProgressLook : public juce::LookAndFeel_V2
-{
-public:
-    void drawProgressBar (juce::Graphics& g, juce::ProgressBar&, int width, int height,
-                          double progress, const juce::String&) override
-    {
-        g.fillAll (juce::Colours::darkgrey);
-
-        const auto s = (float) juce::jmin (width, height);
-        const auto pi = juce::MathConstants<float>::pi;
-        const juce::Rectangle<float> disc (0.33f * s, 0.33f * s, 0.33f * s, 0.33f * s);
-
-        juce::Path ring;
-        ring.addPieSegment (0.0f, 0.0f, s, s, -pi, pi, 0.3f);
-        g.setColour (juce::Colours::white);
-        g.fillPath (ring);
-
-        juce::Path centre;
-        centre.addPieSegment (disc, -pi, pi, 0.0f);
-        g.setColour (juce::Colours::orange);
-        g.fillPath (centre);
-
-        juce::Path arc;
-        arc.addPieSegment (0.0f, 0.0f, s, s, pi, (float) (progress + 0.5) * 2.0f * pi, 0.3f);
-        g.setColour (juce::Colours::green);
-        g.fillPath (arc);
-
-        if (progress > 1.0)
-        {
-            g.setColour (juce::Colours::lightgrey);
-            g.fillPath (centre);
-        }
-    }
-};
-
 namespace
 {
     const juce::Colour doneRingColour { 0xFF0B5C18 };
@@ -230,8 +192,7 @@ namespace
 }
 
 BottomMeasureComponent::BottomMeasureComponent()
-    : presentWarning (showWarningAlert),
-      pointLook (std::make_unique<PointProgressLook>())
+    : presentWarning (showWarningAlert)
 {
     setName ("MEASURE BY POINT");
 
@@ -242,12 +203,14 @@ BottomMeasureComponent::BottomMeasureComponent()
     processingBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::grey);
     processingBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
     processingBar->setPercentageDisplay (true);
+    processingBar->setLookAndFeel (&barLook);
     processingBar->setBounds (processingBarBounds);
     addAndMakeVisible (*processingBar);
 
     uploadBar = std::make_unique<juce::ProgressBar> (uploadProgress);
     uploadBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
     uploadBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
+    uploadBar->setLookAndFeel (&barLook);
     uploadBar->setBounds (13, 150, 200, 5);
     addChildComponent (*uploadBar);
 
@@ -288,6 +251,8 @@ BottomMeasureComponent::~BottomMeasureComponent()
 
     for (auto& bar : pointBars)
         bar->setLookAndFeel (nullptr);
+    processingBar->setLookAndFeel (nullptr);
+    uploadBar->setLookAndFeel (nullptr);
     for (auto* button : { computeButton.get(), resetButton.get(), selectMicCalButton.get() })
         button->setLookAndFeel (nullptr);
 }
@@ -302,7 +267,7 @@ void BottomMeasureComponent::makePointBar (int point)
     }
 
     bar = std::make_unique<juce::ProgressBar> (sequence.pointProgress (point));
-    bar->setLookAndFeel (pointLook.get());
+    bar->setLookAndFeel (&pointLook);
     bar->setBounds (pointBounds (point));
     addChildComponent (*bar);
 }
@@ -316,6 +281,7 @@ void BottomMeasureComponent::makeProcessingBar()
     processingBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
     processingBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colours::green);
     processingBar->setPercentageDisplay (true);
+    processingBar->setLookAndFeel (&barLook);
     processingBar->setBounds (processingBarBounds);
     addAndMakeVisible (*processingBar);
 }
@@ -327,7 +293,7 @@ void BottomMeasureComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     g.setFont (juce::Font());
-    g.drawText ("MEASURE BY POINT", 0, 0, getWidth(), 30, juce::Justification::centred, true);
+    PanelStyle::drawCaption (g, "MEASURE BY POINT", { 0, 0, getWidth(), 30 }, juce::Justification::centred);
     g.drawHorizontalLine (30, 0.0f, (float) getWidth());
 
     const auto pi = juce::MathConstants<float>::pi;
@@ -354,7 +320,7 @@ void BottomMeasureComponent::paint (juce::Graphics& g)
     }
 
     g.setColour (juce::Colours::white);
-    g.drawText ("MEASURE NOTE", 10, 150, 100, 30, juce::Justification::centredLeft, true);
+    PanelStyle::drawCaption (g, "MEASURE NOTE", { 10, 150, 100, 30 }, juce::Justification::centredLeft);
 }
 
 void BottomMeasureComponent::mouseDown (const juce::MouseEvent& e)

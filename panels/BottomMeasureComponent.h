@@ -2,6 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "styles/FittedTextLF_V1.h"
+#include "styles/LookAndFeel101.h"
+#include "styles/SlimBarLookAndFeel.h"
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -126,8 +130,6 @@ public:
     juce::TextButton& getSelectMicCalButton()             { return *selectMicCalButton; }
 
 private:
-    class PointProgressLook;
-
     void startPhase (int phase);
     void phaseEnded (int phase);
     void lockWindow();
@@ -148,8 +150,9 @@ private:
     bool windowTookClicks = true, windowChildrenTookClicks = true;
 
     // Declared first: the controls that use them go before them.
-    std::unique_ptr<PointProgressLook> pointLook;
-    juce::LookAndFeel_V1 buttonLook;
+    LookAndFeel101 pointLook;
+    FittedTextLF_V1 buttonLook;
+    SlimBarLookAndFeel barLook;
 
     std::array<std::unique_ptr<juce::ProgressBar>, MeasureSequence::numPoints> pointBars;
     std::unique_ptr<juce::ProgressBar> processingBar;

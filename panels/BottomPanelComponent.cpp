@@ -1,6 +1,7 @@
 #include "panels/BottomPanelComponent.h"
 
 #include "link/Globals.h"
+#include "styles/LevelMeterDrawing.h"
 #include "styles/PanelStyle.h"
 
 #include <limits>
@@ -165,7 +166,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     for (int i = 0; i < numBands; ++i)
-        g.drawText (bandTitles[i], x0[i], 0, w / 4, 20, juce::Justification::centred, false);
+        PanelStyle::drawCaption (g, bandTitles[i], { x0[i], 0, w / 4, 20 }, juce::Justification::centred);
 
     g.setColour (crossoverColour);
     for (int i = 1; i < numBands; ++i)
@@ -187,7 +188,7 @@ void BottomPanelComponent::paint (juce::Graphics& g)
         }
 
         for (int k = 0; k < 9; ++k)
-            g.drawText (scale[k], x0[i] + 35, 46 + 25 * k, 35, 10, juce::Justification::centredLeft, false);
+            PanelStyle::drawCaption (g, scale[k], { x0[i] + 35, 46 + 25 * k, 35, 10 }, juce::Justification::centredLeft);
     }
 }
 
@@ -316,6 +317,7 @@ void BottomPanelComponent::setLeftVerticalSlierValue (float l1, float l2, float 
         for (auto channel : { 2 * i + 1, 2 * i })
         {
             auto& meter = channel % 2 == 0 ? bands[i].oddMeter : bands[i].evenMeter;
+            LevelMeterDrawing::setPeak (meter, peaks[channel]);
             meter.setMaxValue (peaks[channel], juce::sendNotificationAsync, false);
             meter.setValue (levels[channel], juce::sendNotificationAsync);
         }

@@ -233,23 +233,33 @@ void BottomSaveComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     g.setFont (juce::Font());
-    g.drawText ("COMPRESSOR SETTING", 0, 0, getWidth(), 30, juce::Justification::centred, true);
+    PanelStyle::drawCaption (g, "COMPRESSOR SETTING", { 0, 0, getWidth(), 30 }, juce::Justification::centred);
     g.drawHorizontalLine (30, 0.0f, (float) getWidth());
 
-    struct Caption { const char* text; int x, y, w, h; };
+    // Titles and units in the default font, the range of each knob smaller
+    // at the ends of its arc. The titles of the lower row stand closer
+    // together than their boxes are wide, so each box ends a little before
+    // the next title begins; "-60" ends before the thumb of a knob at its
+    // minimum; no box reaches past the panel's border.
+    struct Caption { const char* text; int x, y, w, h; bool range; };
     static const Caption captions[] = {
-        { "Threshold", 20, 149, 80, 30 },  { "dB", 57, 95, 20, 15 },   { "-60", 11, 144, 30, 15 },
-        { "0", 59, 144, 30, 15 },          { "Ratio", 102, 149, 80, 30 }, { "1", 87, 144, 30, 15 },
-        { "50", 129, 144, 30, 15 },        { "Knee", 172, 149, 80, 30 },  { "0", 157, 144, 30, 15 },
-        { "1", 199, 144, 30, 15 },
-        { "Attack Time", 15, 239, 80, 30 }, { "ms", 57, 185, 20, 15 },   { "1", 17, 233, 20, 15 },
-        { "4K", 58, 233, 20, 15 },          { "Release Time", 82, 239, 80, 30 }, { "ms", 127, 185, 20, 15 },
-        { "5", 85, 233, 20, 15 },           { "4K", 130, 233, 20, 15 },  { "Makeup Gain", 152, 239, 80, 30 },
-        { "dB", 197, 185, 20, 15 },         { "0", 155, 233, 20, 15 },   { "24", 200, 233, 20, 15 },
+        { "Threshold", 20, 149, 80, 30, false },  { "dB", 57, 95, 20, 15, false },   { "-60", 11, 144, 13, 15, true },
+        { "0", 59, 144, 30, 15, true },           { "Ratio", 102, 149, 80, 30, false }, { "1", 87, 144, 30, 15, true },
+        { "50", 129, 144, 30, 15, true },         { "Knee", 172, 149, 80, 30, false },  { "0", 157, 144, 30, 15, true },
+        { "1", 199, 144, 30, 15, true },
+        { "Attack Time", 15, 239, 64, 30, false }, { "ms", 57, 185, 20, 15, false },   { "1", 17, 233, 20, 15, true },
+        { "4K", 58, 233, 20, 15, true },           { "Release Time", 82, 239, 67, 30, false }, { "ms", 127, 185, 20, 15, false },
+        { "5", 85, 233, 20, 15, true },            { "4K", 130, 233, 20, 15, true },  { "Makeup Gain", 152, 239, 80, 30, false },
+        { "dB", 197, 185, 20, 15, false },         { "0", 155, 233, 20, 15, true },   { "24", 200, 233, 20, 15, true },
     };
 
+    const juce::Font titleFont, rangeFont (12.0f);
     for (const auto& c : captions)
-        g.drawText (c.text, c.x, c.y, c.w, c.h, juce::Justification::centredLeft, true);
+    {
+        g.setFont (c.range ? rangeFont : titleFont);
+        PanelStyle::drawCaption (g, c.text, { c.x, c.y, juce::jmin (c.w, getWidth() - 1 - c.x), c.h },
+                                 juce::Justification::centredLeft);
+    }
 }
 
 //==============================================================================

@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "styles/CustomLookAndFeel_My.h"
+#include "styles/CustomizeLookAndFeel.h"
 
 #include <array>
 #include <memory>
@@ -106,7 +107,7 @@ private:
     void toggleOnOff();
 
     // Declared first: the controls that use them go before them.
-    juce::LookAndFeel_V4 bandBoxLook;
+    CustomizeLookAndFeel bandBoxLook;
     CustomLookAndFeel_My knobLook;
 
     std::array<juce::Slider, CompressorSettings::numParameters> knobs;

@@ -3,8 +3,14 @@
 #include "app/MainComponent.h"
 #include "link/Globals.h"
 #include "styles/PanelStyle.h"
+#include "styles/TextFit.h"
 
 std::uint8_t BottomSystemComponent::mymode = 1;
+
+namespace
+{
+    constexpr float versionFontHeight = 13.0f;
+}
 
 std::optional<OutputConfiguration> findOutputConfiguration (int stereoFormatId, int subId)
 {
@@ -37,21 +43,6 @@ std::optional<ClockSourceCommands> clockSourceCommands (int clockSourceId)
 juce::String formatVersionText (const juce::String& v)
 {
     return v.substring (4, 5) + "." + v.substring (5, 7) + "/ " + v.substring (0, 4);
-}
-
-namespace
-{
-    // The measurement panel's reset, where the panel offers one.
-    template <typename Panel>
-    auto resetMeasurement (Panel& panel, int) -> decltype (panel.resetMeasureStatus(), void())
-    {
-        panel.resetMeasureStatus();
-    }
-
-    template <typename Panel>
-    void resetMeasurement (Panel&, long)
-    {
-    }
 }
 
 BottomSystemComponent::BottomSystemComponent()
@@ -111,6 +102,9 @@ BottomSystemComponent::BottomSystemComponent()
     versionLabel.setComponentID ("version");
     versionLabel.setColour (juce::Label::textColourId, juce::Colours::white);
     versionLabel.setText (" ", juce::dontSendNotification);
+    versionLabel.setFont (versionFontHeight);
+    versionLabel.setBorderSize ({ 1, 0, 1, 0 });
+    versionLabel.setMinimumHorizontalScale (TextFit::defaultMinScale);
     addAndMakeVisible (versionLabel);
 
     resized();
@@ -139,18 +133,22 @@ void BottomSystemComponent::paint (juce::Graphics& g)
     g.drawRect (getLocalBounds(), 1);
 
     g.setColour (juce::Colours::white);
-    g.drawText ("SYSTEM SETTING", 0, 0, getWidth(), 30, juce::Justification::centred, false);
+    PanelStyle::drawCaption (g, "SYSTEM SETTING", { 0, 0, getWidth(), 30 }, juce::Justification::centred);
     g.drawHorizontalLine (30, 0.0f, (float) getWidth());
 
     const auto left = juce::Justification::centredLeft;
-    g.drawText ("CLOCK SOURCE", 20, 45, 100, 30, left, false);
-    g.drawText ("SAMPLE CLOCK", 20, 83, 100, 30, left, false);
-    g.drawText ("STEREO FORMAT", 20, 120, 100, 30, left, false);
-    g.drawText ("With", 110, 150, 30, 30, left, false);
-    g.drawText ("FILTER TAP", 20, 200, 80, 30, left, false);
-    g.drawText ("SYSTEM LATENCY ", 20, 235, 110, 30, left, false);
-    g.drawText ("0.25ms ", 155, 235, 100, 30, left, false);
-    g.drawText ("App/SoC/Firm Ver:  1.0.0/", 20, 260, 140, 30, left, false);
+    PanelStyle::drawCaption (g, "CLOCK SOURCE", { 20, 45, 100, 30 }, left);
+    PanelStyle::drawCaption (g, "SAMPLE CLOCK", { 20, 83, 100, 30 }, left);
+    PanelStyle::drawCaption (g, "STEREO FORMAT", { 20, 120, 100, 30 }, left);
+    PanelStyle::drawCaption (g, "With", { 110, 150, subBox.getX() - 1 - 110, 30 }, left);
+    PanelStyle::drawCaption (g, "FILTER TAP", { 20, 200, 80, 30 }, left);
+    PanelStyle::drawCaption (g, "SYSTEM LATENCY ", { 20, 235, 110, 30 }, left);
+    PanelStyle::drawCaption (g, "0.25ms ", { 155, 235, 100, 30 }, left);
+
+    // The version line reads on in the version label, whose text begins at
+    // its left edge.
+    g.setFont (versionFontHeight);
+    PanelStyle::drawCaption (g, "App/SoC/Firm Ver:  1.0.0/", { 20, 260, versionLabel.getX() - 20, 30 }, left);
 }
 
 void BottomSystemComponent::comboBoxChanged (juce::ComboBox* box)
@@ -203,7 +201,7 @@ void BottomSystemComponent::applyOutputConfiguration()
     if (content != nullptr)
     {
         content->getCenter().getResponseView().repaint();
-        resetMeasurement (content->getBottomMeasure(), 0);
+        content->getBottomMeasure().resetMeasureStatus();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/MainComponent.h"
 #include "link/Globals.h"
 #include "styles/PanelStyle.h"
+#include "styles/TextFit.h"
 
 float LeftComponent::ml = 190.0f;
 float LeftComponent::nl = -80.0f;
@@ -38,7 +39,7 @@ namespace
 
         g.setFont (10.0f);
         for (int i = 0; i < 9; ++i)
-            g.drawText (labels[i], labelX, labelY[i], 25, 10, juce::Justification::centredRight, false);
+            PanelStyle::drawCaption (g, labels[i], { labelX, labelY[i], 25, 10 }, juce::Justification::centredRight);
     }
 }
 
@@ -59,12 +60,15 @@ LeftComponent::LeftComponent()
     enable48vToggle.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
     enable48vToggle.setColour (juce::ToggleButton::textColourId, juce::Colours::white);
     enable48vToggle.setToggleState (true, juce::dontSendNotification);
+    enable48vToggle.setLookAndFeel (&toggleStyle);
     enable48vToggle.addListener (this);
     addAndMakeVisible (enable48vToggle);
 
     levelLabel.setComponentID ("level");
     levelLabel.setText ("0 dB", juce::dontSendNotification);
     levelLabel.setColour (juce::Label::textColourId, juce::Colours::lightgreen);
+    levelLabel.setFont (13.0f);
+    levelLabel.setMinimumHorizontalScale (TextFit::defaultMinScale);
     addAndMakeVisible (levelLabel);
 
     micGainSlider.setComponentID ("micGain");
@@ -115,6 +119,7 @@ LeftComponent::~LeftComponent()
     for (auto* b : { measureButton.get(), checkButton.get(), leftButton.get(), rightButton.get(), stereoButton.get() })
         b->setLookAndFeel (nullptr);
 
+    enable48vToggle.setLookAndFeel (nullptr);
     micGainSlider.setLookAndFeel (nullptr);
     signalSlider.setLookAndFeel (nullptr);
     levelMeter.setLookAndFeel (nullptr);
@@ -125,6 +130,10 @@ void LeftComponent::resized()
     measureButton->setBounds (2, 5, 65, 20);
     enable48vToggle.setBounds (70, 5, 45, 20);
     levelLabel.setBounds (120, 5, 60, 20);
+
+    // The label reaches past the panel's right border: its text ends inside.
+    const auto hidden = juce::jmax (0, levelLabel.getRight() - (getWidth() - 1));
+    levelLabel.setBorderSize ({ 1, 3, 1, 1 + hidden });
     micGainSlider.setBounds (30, 18, 24, 257);
     levelMeter.setBounds (75, 29, 15, 234);
     signalSlider.setBounds (130, 18, 24, 254);
@@ -151,9 +160,9 @@ void LeftComponent::paint (juce::Graphics& g)
     g.drawRect (getLocalBounds(), 1);
 
     g.setColour (juce::Colours::white);
-    g.drawText ("MIC GAIN", 20, 270, 60, 20, juce::Justification::centredLeft, false);
-    g.drawText ("LEVEL", 75, 270, 40, 20, juce::Justification::centredLeft, false);
-    g.drawText ("SIGNAL", 130, 270, 50, 20, juce::Justification::centredLeft, false);
+    PanelStyle::drawCaption (g, "MIC GAIN", { 20, 270, 60, 20 }, juce::Justification::centredLeft);
+    PanelStyle::drawCaption (g, "LEVEL", { 75, 270, 40, 20 }, juce::Justification::centredLeft);
+    PanelStyle::drawCaption (g, "SIGNAL", { 130, 270, 50, 20 }, juce::Justification::centredLeft);
 
     drawScale (g, 90, 30, 90, levelScale);
 }

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "styles/CompactToggleLookAndFeel.h"
 #include "styles/CustomLF_V1.h"
 #include "styles/LookAndFeel101.h"
 #include "styles/SquareLookAndFeel.h"
@@ -56,6 +57,7 @@ private:
     LookAndFeel101 meterStyle;
     SquareLookAndFeelEx micGainStyle;
     SquareLookAndFeel signalStyle;
+    CompactToggleLookAndFeel toggleStyle;
 
     juce::ToggleButton enable48vToggle { "48V" };
     std::unique_ptr<juce::TextButton> measureButton;

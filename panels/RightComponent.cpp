@@ -2,6 +2,7 @@
 
 #include "app/MainComponent.h"
 #include "link/Globals.h"
+#include "styles/LevelMeterDrawing.h"
 #include "styles/PanelStyle.h"
 
 bool RightComponent::mute = true;
@@ -112,8 +113,8 @@ void RightComponent::paint (juce::Graphics& g)
 
     g.setColour (juce::Colours::white);
     g.setFont (14.0f);
-    g.drawText ("LEVEL", 15, 300, 50, 25, juce::Justification::centredLeft, false);
-    g.drawText ("MASTER", 70, 300, 60, 25, juce::Justification::centredLeft, false);
+    PanelStyle::drawCaption (g, "LEVEL", { 15, 300, 50, 25 }, juce::Justification::centredLeft);
+    PanelStyle::drawCaption (g, "MASTER", { 70, 300, 60, 25 }, juce::Justification::centredLeft);
 
     for (int i = 0; i <= 16; ++i)
     {
@@ -122,9 +123,9 @@ void RightComponent::paint (juce::Graphics& g)
     }
 
     g.setFont (10.0f);
-    g.drawText ("0", 45, 32, 30, 10, juce::Justification::centredLeft, false);
+    PanelStyle::drawCaption (g, "0", { 45, 32, 30, 10 }, juce::Justification::centredLeft);
     for (int i = 0; i < 8; ++i)
-        g.drawText (scale[i], 45, scaleY[i], 35, 10, juce::Justification::centredLeft, false);
+        PanelStyle::drawCaption (g, scale[i], { 45, scaleY[i], 35, 10 }, juce::Justification::centredLeft);
 }
 
 float RightComponent::getMasterSliderValue() const
@@ -206,8 +207,10 @@ void RightComponent::setAnalogComboValue (int v)
 
 void RightComponent::setLevelSliderValue (float a, float b, float c, float d)
 {
+    LevelMeterDrawing::setPeak (leftMeter, c);
     leftMeter.setMaxValue (c, juce::sendNotificationAsync, false);
     leftMeter.setValue (a, juce::sendNotificationAsync);
+    LevelMeterDrawing::setPeak (rightMeter, d);
     rightMeter.setMaxValue (d, juce::sendNotificationAsync, false);
     rightMeter.setValue (b, juce::sendNotificationAsync);
 }

@@ -1,5 +1,7 @@
 #include "styles/ButtonEx.h"
 
+#include "styles/TextFit.h"
+
 ButtonEx::ButtonEx (const juce::String& buttonText) : juce::Button (buttonText)
 {
     setButtonText (buttonText);
@@ -8,11 +10,13 @@ ButtonEx::ButtonEx (const juce::String& buttonText) : juce::Button (buttonText)
 void ButtonEx::setTextColour (juce::Colour c)
 {
     textColour = c;
+    repaint();
 }
 
 void ButtonEx::setFillColour (juce::Colour c)
 {
     fillColour = c;
+    repaint();
 }
 
 void ButtonEx::paintButton (juce::Graphics& g, bool, bool)
@@ -21,5 +25,5 @@ void ButtonEx::paintButton (juce::Graphics& g, bool, bool)
     g.fillRect (0, 0, getWidth(), getHeight());
     g.setColour (textColour);
     g.setFont (15.0f);
-    g.drawText (getButtonText(), getLocalBounds(), juce::Justification::centred, true);
+    TextFit::drawLine (g, getButtonText(), getLocalBounds().toFloat().reduced (2.0f, 0.0f), juce::Justification::centred);
 }

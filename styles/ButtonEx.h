@@ -3,7 +3,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 // A flat text tab: a filled rectangle with its text centred on it. The owner
-// sets both colours; the text is invisible until it does.
+// sets both colours; the text is invisible until it does. A text wider than
+// the button is narrowed to fit rather than shortened.
 class ButtonEx : public juce::Button
 {
 public:

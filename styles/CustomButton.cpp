@@ -1,5 +1,7 @@
 #include "styles/CustomButton.h"
 
+#include "styles/TextFit.h"
+
 CustomButton::CustomButton (juce::Colour textColourToUse, const juce::String& buttonText, juce::Colour fillColourToUse)
     : juce::Button (buttonText), textColour (textColourToUse), fillColour (fillColourToUse)
 {
@@ -14,7 +16,7 @@ void CustomButton::paintButton (juce::Graphics& g, bool, bool)
 
     g.setColour (textColour);
     g.setFont (juce::Font (15.0f, juce::Font::plain));
-    g.drawText (getButtonText(), getLocalBounds(), juce::Justification::centred, true);
+    TextFit::drawLine (g, getButtonText(), getLocalBounds().toFloat().reduced (2.0f, 0.0f), juce::Justification::centred);
 }
 
 void CustomButton::toggle()

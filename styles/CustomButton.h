@@ -4,7 +4,8 @@
 
 // A flat button that paints its text on a fill colour, with a toggle flag of
 // its own: toggled shows 0xFF851001, untoggled green. Mouse-over and pressed
-// states look the same as the rest state.
+// states look the same as the rest state. A text wider than the button is
+// narrowed to fit rather than shortened.
 class CustomButton : public juce::Button
 {
 public:

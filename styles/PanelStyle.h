@@ -11,4 +11,9 @@ namespace PanelStyle
     inline const juce::Colour offColour { juce::Colours::darkgreen };
 
     void fillBackgroundAndBorder (juce::Graphics& g, const juce::Component& panel);
+
+    // A painted text in the current font and colour, in one line that keeps
+    // its place in the box and fits the box's width whole.
+    void drawCaption (juce::Graphics& g, const juce::String& text, juce::Rectangle<int> box,
+                      juce::Justification justification);
 }

@@ -273,7 +273,7 @@ TEST_F (MeasurePanel, DrawsDonePointsDarkGreenWithALightCentre)
     EXPECT_EQ (image.getPixelAt (44, 50), juce::Colours::grey);
     EXPECT_EQ (image.getPixelAt (55, 50), juce::Colours::orange);
 
-    EXPECT_EQ (image.getPixelAt (182, 49), juce::Colours::black);   // "Compute"
+    EXPECT_EQ (image.getPixelAt (200, 42), juce::Colours::black);   // "Compute", above its text
     EXPECT_EQ (image.getPixelAt (100, 78), juce::Colours::grey);    // the processing bar, not yet run
     EXPECT_EQ (image.getPixelAt (15, 200), juce::Colours::black);   // the note editor
 }
