@@ -1,0 +1,41 @@
+// Any bytes as a document file: the checks and the parse the file readers
+// share, then the document written in the saved layout must read back to the
+// same text (what a load accepts, a save can write and read again).
+#include "app/XmlFiles.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+    juce::String render (const juce::XmlElement& document)
+    {
+        juce::MemoryOutputStream out;
+        document.writeTo (out, XmlFiles::documentFormat());
+        return out.toUTF8();
+    }
+
+    [[noreturn]] void fail (const char* what, const juce::String& detail)
+    {
+        std::fprintf (stderr, "%s: %s\n", what, detail.toRawUTF8());
+        std::abort();
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
+{
+    const auto text = juce::String::createStringFromData (data, (int) size);
+    const auto first = XmlFiles::parseDocumentText (text);
+    if (first.document == nullptr)
+        return 0;
+
+    const auto written = render (*first.document);
+    const auto second = XmlFiles::parseDocumentText (written);
+    if (second.document == nullptr)
+        fail ("a written document does not read back", second.error);
+
+    if (render (*second.document) != written)
+        fail ("a written document reads back different", written);
+
+    return 0;
+}
