@@ -32,8 +32,9 @@ namespace
             if (end == nullptr)
                 return std::nullopt;
 
+            // JUCE's text conversion misreads broken UTF-8; units send ASCII.
             const auto length = (std::size_t) (end - start);
-            if (! skip (padded (length + 1)))
+            if (! juce::CharPointer_UTF8::isValidString (start, (int) length) || ! skip (padded (length + 1)))
                 return std::nullopt;
 
             return juce::String::fromUTF8 (start, (int) length);

@@ -120,6 +120,8 @@ TEST (OscRead, MalformedDatagramsGiveNothing)
         { "unknown type tag",                   header (",ix") },
         { "no address",                         Bytes { 0, 0, 0, 0 } },
         { "size not a multiple of four",        Bytes (ok.begin(), ok.end() - 1) },
+        { "broken UTF-8 in the address",        [] { Bytes b; addString (b, "/juce/rot\xafryknob"); addString (b, ",ii"); addInt (b, 'O'); addInt (b, 'K'); return b; }() },
+        { "broken UTF-8 in a string",           [] { auto b = header (",iis"); addInt (b, 'U'); addInt (b, 'N'); addString (b, "\xe2\x82"); return b; }() },
         { "bad character in the address",       [] { Bytes b; addString (b, "/juce/ro tary"); addString (b, ","); return b; }() },
     };
 
