@@ -161,4 +161,4 @@ static void DiscoveryWindow (benchmark::State& state)
 }
 BENCHMARK (DiscoveryWindow)->Unit (benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+

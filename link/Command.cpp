@@ -44,11 +44,21 @@ bool Command::beginCoded (char c1, char c2)
     return true;
 }
 
+void Command::setMessageSink (MessageSink sink)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    messageSink = std::move (sink);
+}
+
 void Command::transmit()
 {
     std::size_t size = 0;
     const auto* data = writer.finish (size);
-    sender.write (currentIpAddr, commandPort, data, (int) size);
+
+    if (messageSink)
+        messageSink (data, size);
+    else
+        sender.write (currentIpAddr, commandPort, data, (int) size);
 }
 
 void Command::sendCoded (char c1, char c2, std::initializer_list<Arg> args)

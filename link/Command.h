@@ -4,6 +4,7 @@
 
 #include "link/OscWire.h"
 
+#include <functional>
 #include <mutex>
 
 // The command channel to the selected unit. Every operation sends exactly one
@@ -58,6 +59,12 @@ public:
     void sendDPCommand (int first, float second, float third, int fourth, const float* values, int numValues);
     void sendATCommand (int first, float second, float third, int fourth, const float* values, int numValues);
 
+    // Where finished messages go instead of the socket (to measure or check
+    // the encoding alone); an empty function restores the socket. Called with
+    // the send lock held.
+    using MessageSink = std::function<void (const std::uint8_t* data, std::size_t size)>;
+    void setMessageSink (MessageSink sink);
+
 private:
     struct Arg
     {
@@ -81,4 +88,5 @@ private:
     juce::String currentIpAddr;
     juce::DatagramSocket sender;
     veld72::osc::MessageWriter writer;
+    MessageSink messageSink;
 };

@@ -2,6 +2,7 @@
 
 #include "link/CacheFiles.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ResponseMath
@@ -124,10 +125,19 @@ juce::Path buildSpectrumCurve (const std::vector<float>& v, Rule rule, int W, in
 std::vector<FileToRead> filesToRead (int mode, bool fullReload)
 {
     std::vector<FileToRead> files;
-    const auto levelsUpTo = [&files] (int last)
+
+    // A full reload asks again for files the display mode has already read;
+    // reading one twice in a row only gives the same curve again.
+    const auto add = [&files] (FileToRead f)
+    {
+        if (std::find (files.begin(), files.end(), f) == files.end())
+            files.push_back (f);
+    };
+
+    const auto levelsUpTo = [&add] (int last)
     {
         for (int n = 1; n <= juce::jmin (last, maxFileNumber); ++n)
-            files.push_back ({ n, Rule::level });
+            add ({ n, Rule::level });
     };
 
     if (mode >= 1 && mode <= 5)
@@ -135,15 +145,15 @@ std::vector<FileToRead> filesToRead (int mode, bool fullReload)
 
     if (mode == 11 || mode == 12)
         for (int n = 11; n <= mode; ++n)
-            files.push_back ({ n, Rule::leftRight });
+            add ({ n, Rule::leftRight });
 
     if (fullReload)
     {
         if (mode >= 1)
             levelsUpTo (mode);
 
-        files.push_back ({ 11, Rule::leftRight });
-        files.push_back ({ 12, Rule::leftRight });
+        add ({ 11, Rule::leftRight });
+        add ({ 12, Rule::leftRight });
     }
 
     return files;

@@ -51,9 +51,10 @@ namespace ResponseMath
         bool operator== (const FileToRead& o) const noexcept { return number == o.number && rule == o.rule; }
     };
 
-    // The files a preparation reads, in order, for the display mode (1..5:
-    // level files up to it; 11, 12: left/right files up to it) and the full
-    // reload request.
+    // The files a preparation reads, in order and each once, for the display
+    // mode (1..5: level files up to it; 11, 12: left/right files up to it)
+    // and the full reload request (then also the level files up to the mode
+    // and both left/right files).
     std::vector<FileToRead> filesToRead (int displayMode, bool fullReload);
 
     // The curves that the files give; an entry is empty when no file
