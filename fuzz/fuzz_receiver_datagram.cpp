@@ -22,10 +22,13 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     setenv ("HOME", home, 1);
     CacheFiles::ensureCacheDirectory();
 
-    static juce::ScopedJuceInitialiser_GUI juceInit;
-    static MainContentComponent content;
+    // Kept to the end of the process and never destroyed: at exit JUCE's
+    // shutdown would run after its own static lists are gone.
+    static auto* juceInit = new juce::ScopedJuceInitialiser_GUI();
+    static auto* content = new MainContentComponent();
+    juce::ignoreUnused (juceInit);
     sendCommand.setCurrentIpAddr (unitAddress);
-    receiver = &content.getReceiver();
+    receiver = &content->getReceiver();
     return 0;
 }
 

@@ -211,12 +211,13 @@ void Receiver::receiveDatagram (const void* data, std::size_t size, const juce::
     if (! OscRead::readDatagram (data, size, messages))
         return;
 
-    static const juce::OSCAddress reportAddress ("/juce/rotaryknob");
     bool queued = false;
 
     for (auto& m : messages)
     {
-        if (! m.getAddressPattern().matches (reportAddress))
+        // Units send this address as it is. Wildcard patterns are not
+        // matched: JUCE's matching backtracks without bound on a row of '*'.
+        if (m.getAddressPattern().toString() != "/juce/rotaryknob")
             continue;
 
         const auto* row = findReportRow (m);

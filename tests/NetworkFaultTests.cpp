@@ -206,7 +206,18 @@ TEST_F (NetworkFaults, MalformedDatagramsChangeNothing)
     }
     pump (100);
     receiver.handlePendingReports();
+    EXPECT_EQ (receiver.getPendingReports().size(), 0u);
 
+    // Only the address itself is handled, no pattern that would match it.
+    for (const auto* pattern : { "/juce/*", "/juce/rot*******************************************[yn]ob", "/*/rotaryknob" })
+    {
+        Bytes b;
+        addString (b, pattern);
+        addString (b, ",ii");
+        addInt (b, 'O');
+        addInt (b, 'K');
+        receiver.receiveDatagram (b.data(), b.size(), "127.0.0.1");
+    }
     EXPECT_EQ (receiver.getPendingReports().size(), 0u);
     EXPECT_FALSE (waitAbleEvent.wait (0));
     EXPECT_FALSE (receiver.getDataStream().isFileOpen());
