@@ -23,6 +23,63 @@ namespace
                 return p + n;
         return nullptr;
     }
+
+    // Whether a processing instruction ("<?") follows the start of the
+    // document element. The prolog is skipped as the framework's parser skips
+    // it: white space, comments and processing instructions.
+    bool holdsProcessingInstructionAfterProlog (const juce::String& text) noexcept
+    {
+        const char* p = text.toRawUTF8();
+        const char* const end = p + text.getNumBytesAsUTF8();
+
+        while (p != nullptr && p < end)
+        {
+            if (juce::CharacterFunctions::isWhitespace (*p))
+                ++p;
+            else if (startsWith (p, end, "<!--"))
+                p = skipPast (p + 4, end, "-->");
+            else if (startsWith (p, end, "<?"))
+                p = skipPast (p + 2, end, "?>");
+            else
+                break;
+        }
+
+        return p != nullptr && skipPast (p, end, "<?") != nullptr;
+    }
+
+    // Whether a character reference ("&#...;", "&#x...;") is unterminated,
+    // too long or names no character. The framework's parser steps past the
+    // end of the text on an unterminated hexadecimal one.
+    bool holdsMalformedCharacterReference (const juce::String& text) noexcept
+    {
+        const char* p = text.toRawUTF8();
+        const char* const end = p + text.getNumBytesAsUTF8();
+
+        while ((p = skipPast (p, end, "&#")) != nullptr)
+        {
+            const bool hex = p < end && (*p == 'x' || *p == 'X');
+            if (hex)
+                ++p;
+
+            const int maxDigits = hex ? 8 : 12;
+            juce::int64 value = 0;
+            int digits = 0;
+
+            for (; p < end && *p != ';'; ++p)
+            {
+                const int digit = hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (unsigned char) *p)
+                                      : (*p >= '0' && *p <= '9' ? *p - '0' : -1);
+                if (digit < 0 || ++digits > maxDigits)
+                    return true;
+                value = value * (hex ? 16 : 10) + digit;
+            }
+
+            if (p >= end || digits == 0 || value < 1 || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff))
+                return true;
+        }
+
+        return false;
+    }
 }
 
 int measureNesting (const juce::String& text, int limit)
@@ -103,6 +160,22 @@ ReadResult parseDocumentText (const juce::String& text, int maxDepth)
     if (! juce::CharPointer_UTF8::isValidString (raw, (int) std::strlen (raw)))
     {
         result.error = TRANS ("The file is not valid UTF-8 text");
+        return result;
+    }
+
+    // The framework's parser steps back over a processing instruction in an
+    // element's content and reads it again, for ever, when it is followed by
+    // text (or when an earlier error left the parser reading markup as text).
+    // Our documents never hold one after the prolog.
+    if (holdsProcessingInstructionAfterProlog (text))
+    {
+        result.error = TRANS ("The file holds a processing instruction inside its elements, which is not accepted");
+        return result;
+    }
+
+    if (holdsMalformedCharacterReference (text))
+    {
+        result.error = TRANS ("The file holds a malformed character reference");
         return result;
     }
 

@@ -28,8 +28,11 @@ namespace XmlFiles
         explicit operator bool() const noexcept { return document != nullptr; }
     };
 
-    // Refuses a document type declaration (the framework's parser would
-    // expand its entities and follow its external references), nesting
+    // Refuses text that is not valid UTF-8, a processing instruction after the
+    // prolog (the framework's parser can loop for ever on one), a malformed
+    // character reference (it can read past the end of the text), a document
+    // type declaration (the framework's parser would expand its entities and
+    // follow its external references), nesting
     // deeper than maxDepth and a text that does not parse.
     ReadResult parseDocumentText (const juce::String& text, int maxDepth = maxNestingDepth);
 

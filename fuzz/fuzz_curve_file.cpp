@@ -13,10 +13,12 @@ namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    static juce::ScopedJuceInitialiser_GUI juceInit;
-    static CurveComponent theEditor;
-    theEditor.setSize (723, 358);
-    editor = &theEditor;
+    // Never destroyed: at exit the framework's shutdown would run after the
+    // static list it cleans up is gone (a double free).
+    static auto* const juceInit = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (juceInit);
+    editor = new CurveComponent();
+    editor->setSize (723, 358);
     return 0;
 }
 

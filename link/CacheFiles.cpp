@@ -118,7 +118,7 @@ bool writeBytes (const juce::String& fullPath, const void* data, std::size_t siz
     if (f == nullptr)
         return false;
 
-    const bool allWritten = std::fwrite (data, 1, size, f.get()) == size;
+    const bool allWritten = size == 0 || std::fwrite (data, 1, size, f.get()) == size;
     const bool closed = std::fclose (f.release()) == 0;
     return allWritten && closed;
 }

@@ -3,6 +3,7 @@
 #include "link/CacheFiles.h"
 #include "link/DiscoveryAlerts.h"
 #include "link/Globals.h"
+#include "link/OscRead.h"
 #include "panels/BottomPanelComponent.h"
 #include "panels/BottomSaveComponent.h"
 #include "panels/BottomSystemComponent.h"
@@ -55,21 +56,126 @@ const Receiver::ReportRow Receiver::reportRows[] = {
     { 'M', 'N', "i",                     -1, &Receiver::handleMN },
 };
 
+//==============================================================================
+bool PendingReports::add (juce::OSCMessage message, bool isLevelReport)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+
+    if (isLevelReport)
+    {
+        level = std::move (message);
+        return true;
+    }
+
+    const auto bytes = bytesOf (message);
+    if (ordered.size() >= maxMessages || orderedBytes + bytes > maxBytes)
+    {
+        ++dropped;
+        return false;
+    }
+
+    orderedBytes += bytes;
+    ordered.push_back (std::move (message));
+    return true;
+}
+
+std::vector<juce::OSCMessage> PendingReports::take (std::size_t maxCount)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+
+    std::vector<juce::OSCMessage> out;
+    while (! ordered.empty() && out.size() < maxCount)
+    {
+        orderedBytes -= bytesOf (ordered.front());
+        out.push_back (std::move (ordered.front()));
+        ordered.pop_front();
+    }
+
+    if (ordered.empty() && level && out.size() < maxCount)
+    {
+        out.push_back (std::move (*level));
+        level.reset();
+    }
+
+    return out;
+}
+
+std::size_t PendingReports::size() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return ordered.size() + (level ? 1 : 0);
+}
+
+std::size_t PendingReports::getNumDropped() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return dropped;
+}
+
+std::size_t PendingReports::bytesOf (const juce::OSCMessage& m)
+{
+    std::size_t bytes = 64;
+    for (const auto& a : m)
+    {
+        if (a.isBlob())        bytes += a.getBlob().getSize();
+        else if (a.isString()) bytes += (std::size_t) a.getString().getNumBytesAsUTF8();
+        bytes += 16;
+    }
+    return bytes;
+}
+
+//==============================================================================
+// Reads the report port. Its wait ends at once when the socket is shut down,
+// so the application quits without delay.
+class Receiver::ReadingThread : public juce::Thread
+{
+public:
+    ReadingThread (Receiver& r, juce::DatagramSocket& s) : juce::Thread ("VELD72 reports"), receiver (r), socket (s) {}
+
+    void run() override
+    {
+        constexpr int bufferSize = 65536;
+        juce::HeapBlock<char> buffer (bufferSize);
+
+        while (! threadShouldExit())
+        {
+            const auto ready = socket.waitUntilReady (true, 100);
+            if (ready < 0 || threadShouldExit())
+                return;
+            if (ready == 0)
+                continue;
+
+            juce::String senderAddress;
+            int senderPort = 0;
+            const auto bytesRead = socket.read (buffer.getData(), bufferSize, false, senderAddress, senderPort);
+            if (bytesRead > 0)
+                receiver.receiveDatagram (buffer.getData(), (std::size_t) bytesRead, senderAddress);
+        }
+    }
+
+private:
+    Receiver& receiver;
+    juce::DatagramSocket& socket;
+};
+
 Receiver::Receiver()
 {
     std::fill (std::begin (recieve_va_old), std::end (recieve_va_old), -100.0f);
 
     if (! bindReportPort())
         showConnectionErrorMessage ("Error: could not connect to UDP port " + juce::String (reportPort) + ".");
-
-    addListener (this, "/juce/rotaryknob");
 }
 
 Receiver::~Receiver()
 {
-    removeListener (this);
-    socket.shutdown();
-    disconnect();
+    if (readingThread != nullptr)
+    {
+        readingThread->signalThreadShouldExit();
+        socket.shutdown();
+        readingThread->stopThread (2000);
+    }
+
+    cancelPendingUpdate();
 }
 
 bool Receiver::bindReportPort()
@@ -82,8 +188,66 @@ bool Receiver::bindReportPort()
     if (! socket.bindToPort (reportPort))
         return false;
 
-    bound = connectToSocket (socket);
+    readingThread = std::make_unique<ReadingThread> (*this, socket);
+    bound = readingThread->startThread();
     return bound;
+}
+
+bool Receiver::acceptsSender (const juce::String& senderAddress)
+{
+    const auto selected = sendCommand.getCurrentIpAddr();
+    if (selected.isEmpty() || selected == "0.0.0.0")
+        return true;
+
+    return senderAddress == selected;
+}
+
+void Receiver::receiveDatagram (const void* data, std::size_t size, const juce::String& senderAddress)
+{
+    if (! acceptsSender (senderAddress))
+        return;
+
+    std::vector<juce::OSCMessage> messages;
+    if (! OscRead::readDatagram (data, size, messages))
+        return;
+
+    bool queued = false;
+
+    for (auto& m : messages)
+    {
+        // Units send this address as it is. Wildcard patterns are not
+        // matched: JUCE's matching backtracks without bound on a row of '*'.
+        if (m.getAddressPattern().toString() != "/juce/rotaryknob")
+            continue;
+
+        const auto* row = findReportRow (m);
+        const auto isLevelReport = row != nullptr && row->c1 == 'V' && row->c2 == 'A';
+
+        // Level reports of other units would push out the selected unit's.
+        if (isLevelReport && ! isForSelectedUnit (m, row->addressIndex))
+            continue;
+
+        queued = pending.add (std::move (m), isLevelReport) || queued;
+    }
+
+    if (queued)
+        triggerAsyncUpdate();
+}
+
+void Receiver::handleAsyncUpdate()
+{
+    for (const auto& m : pending.take (reportsPerTurn))
+        oscMessageReceived (m);
+
+    if (pending.size() > 0)
+        triggerAsyncUpdate();
+}
+
+void Receiver::handlePendingReports()
+{
+    while (pending.size() > 0)
+        for (const auto& m : pending.take (reportsPerTurn))
+            oscMessageReceived (m);
 }
 
 void Receiver::setPanels (LeftComponent* l, BottomPanelComponent* bp, RightComponent* r, CenterComponent* c,

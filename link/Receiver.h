@@ -5,6 +5,10 @@
 #include "link/DataStream.h"
 #include "link/ReportLogic.h"
 
+#include <deque>
+#include <mutex>
+#include <optional>
+
 class LeftComponent;
 class BottomPanelComponent;
 class RightComponent;
@@ -13,14 +17,47 @@ class BottomSystemComponent;
 class BottomSaveComponent;
 class TopComponent;
 
-// Everything a unit sends arrives here, on the report port, and is handled on
-// the message thread: coded reports update the panels, blobs form the data
-// stream that fills the cache files.
-class Receiver : private juce::OSCReceiver,
-                 private juce::OSCReceiver::ListenerWithOSCAddress<juce::OSCReceiver::MessageLoopCallback>
+// The reports waiting for the message thread. Level reports replace each
+// other, so only the newest waits; everything else keeps its order, up to a
+// bound on count and bytes past which new reports are dropped. A flood thus
+// costs a bounded amount of memory.
+class PendingReports
+{
+public:
+    static constexpr std::size_t maxMessages = 4096;
+    static constexpr std::size_t maxBytes = 8 * 1024 * 1024;
+
+    // False when the report was dropped because the queue is full.
+    bool add (juce::OSCMessage message, bool isLevelReport);
+
+    // Up to maxCount of the oldest waiting reports, then the level report
+    // once nothing else waits.
+    std::vector<juce::OSCMessage> take (std::size_t maxCount);
+
+    std::size_t size() const;
+    std::size_t getNumDropped() const;
+
+private:
+    static std::size_t bytesOf (const juce::OSCMessage&);
+
+    mutable std::mutex lock;
+    std::deque<juce::OSCMessage> ordered;
+    std::optional<juce::OSCMessage> level;
+    std::size_t orderedBytes = 0;
+    std::size_t dropped = 0;
+};
+
+// Everything a unit sends arrives here, on the report port. A thread of its
+// own reads the datagrams, checks them strictly and queues them; the message
+// thread takes them from the queue: coded reports update the panels, blobs
+// form the data stream that fills the cache files.
+class Receiver : private juce::AsyncUpdater
 {
 public:
     static constexpr int reportPort = 9002;
+
+    // How many queued reports one turn of the message loop handles.
+    static constexpr std::size_t reportsPerTurn = 256;
 
     Receiver();
     ~Receiver() override;
@@ -30,7 +67,22 @@ public:
 
     bool isBound() const noexcept { return bound; }
 
-    void oscMessageReceived (const juce::OSCMessage& message) override;
+    // Handles one report at once, on the message thread.
+    void oscMessageReceived (const juce::OSCMessage& message);
+
+    // One datagram as it came from senderAddress: read strictly and, when it
+    // is for us, queued for the message thread. The reading thread calls it;
+    // tests and the fuzzer may too.
+    void receiveDatagram (const void* data, std::size_t size, const juce::String& senderAddress);
+
+    // Handles what the queue holds now (the message thread does this on its own).
+    void handlePendingReports();
+
+    const PendingReports& getPendingReports() const noexcept { return pending; }
+
+    // Whether a datagram from this host is heard: from the selected unit only,
+    // or from any host while no unit is selected.
+    static bool acceptsSender (const juce::String& senderAddress);
 
     static void showConnectionErrorMessage (const juce::String& message);
 
@@ -71,7 +123,10 @@ public:
     static const ReportRow* findReportRow (const juce::OSCMessage&);
 
 private:
+    class ReadingThread;
+
     bool bindReportPort();
+    void handleAsyncUpdate() override;
 
     static bool isForSelectedUnit (const juce::OSCMessage&, int addressIndex);
 
@@ -104,6 +159,8 @@ private:
 
     juce::DatagramSocket socket { false };
     bool bound = false;
+    PendingReports pending;
+    std::unique_ptr<ReadingThread> readingThread;
 
     DataStream dataStream;
     int holdCounters[Reports::levelsPerGroup] {};

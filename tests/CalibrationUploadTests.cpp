@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "link/Globals.h"
 #include "panels/BottomMeasureComponent.h"
 #include "support/OscDecode.h"
@@ -102,7 +104,13 @@ TEST (CalibrationUpload, FramesTheFileInBlocksOf1024)
         juce::MemoryBlock joined;
         for (size_t i = 1; i + 1 < blocks.size(); ++i)
             joined.append (blocks[i].getData(), blocks[i].getSize());
-        EXPECT_EQ (joined, content);
+        // Compared as byte strings: JUCE's MemoryBlock comparison passes a
+        // null pointer to memcmp for empty blocks.
+        const auto bytes = [] (const juce::MemoryBlock& b)
+        {
+            return b.getSize() == 0 ? std::string() : std::string (static_cast<const char*> (b.getData()), b.getSize());
+        };
+        EXPECT_EQ (bytes (joined), bytes (content));
     }
 }
 
@@ -126,7 +134,8 @@ TEST_F (CalibrationUploadToUnit, FilesArriveByteForByteBetween204And85)
         {
             juce::FileOutputStream out (file);
             ASSERT_TRUE (out.openedOk());
-            out.write (content.getData(), content.getSize());
+            if (content.getSize() > 0)
+                out.write (content.getData(), content.getSize());
         }
         ASSERT_EQ (file.getSize(), (juce::int64) size);
 

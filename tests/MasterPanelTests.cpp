@@ -16,27 +16,6 @@ namespace
     const juce::Colour red { 0xFF851001 };
     const juce::Colour darkgreen { 0xFF006400 };
 
-    struct Step
-    {
-        const char* what;
-        std::function<void()> act;
-        Strings expected;
-        std::function<void()> check = {};
-    };
-
-    void runSteps (LoopbackUnit& unit, const std::vector<Step>& steps)
-    {
-        for (const auto& s : steps)
-        {
-            SCOPED_TRACE (s.what);
-            s.act();
-            pump();
-            EXPECT_EQ (unit.commands(), s.expected);
-            if (s.check)
-                s.check();
-        }
-    }
-
     struct Face
     {
         juce::String text;

@@ -14,27 +14,6 @@ namespace
 
     const juce::Colour red { 0xFF851001 };
 
-    struct Step
-    {
-        const char* what;
-        std::function<void()> act;
-        Strings expected;
-        std::function<void()> check = {};
-    };
-
-    void runSteps (LoopbackUnit& unit, const std::vector<Step>& steps)
-    {
-        for (const auto& s : steps)
-        {
-            SCOPED_TRACE (s.what);
-            s.act();
-            pump();
-            EXPECT_EQ (unit.commands(), s.expected);
-            if (s.check)
-                s.check();
-        }
-    }
-
     juce::String id (const char* kind, int band) { return kind + juce::String (band); }
 
     // Typing into a crossover label as a user does: open its editor, type, press return.

@@ -13,27 +13,6 @@ namespace
 {
     using Strings = std::vector<std::string>;
 
-    struct Step
-    {
-        const char* what;
-        std::function<void()> act;
-        Strings expected;
-        std::function<void()> check = {};
-    };
-
-    void runSteps (LoopbackUnit& unit, const std::vector<Step>& steps)
-    {
-        for (const auto& s : steps)
-        {
-            SCOPED_TRACE (s.what);
-            s.act();
-            pump();
-            EXPECT_EQ (unit.commands(), s.expected);
-            if (s.check)
-                s.check();
-        }
-    }
-
     class SystemPanel : public ::testing::Test
     {
     protected:

@@ -3,6 +3,7 @@
 // Helpers for the panel tests: a loopback unit that records the commands a
 // panel sends, the message loop, child controls by id, and snapshots.
 
+#include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "app/Fonts.h"
@@ -10,6 +11,7 @@
 #include "support/OscDecode.h"
 #include "support/UdpCapture.h"
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -112,6 +114,29 @@ int countPixels (const juce::Image& image, juce::Rectangle<int> area, Predicate&
         for (int x = area.getX(); x < area.getRight(); ++x)
             n += matches (image.getPixelAt (x, y)) ? 1 : 0;
     return n;
+}
+
+// One user action or setter call and the commands it must send, in order;
+// `check` looks at what the panel shows afterwards.
+struct Step
+{
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::string> expected;
+    std::function<void()> check = {};
+};
+
+inline void runSteps (LoopbackUnit& unit, const std::vector<Step>& steps)
+{
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE (s.what);
+        s.act();
+        pump();
+        EXPECT_EQ (unit.commands(), s.expected);
+        if (s.check)
+            s.check();
+    }
 }
 
 // Close to a colour, channel by channel.

@@ -1,0 +1,53 @@
+// Any text as a parameter file: the safe document reading, then the load into
+// the whole window's panels, headless. No unit is selected, so the uploads a
+// load makes go nowhere; the cache files it rewrites go to a private Music
+// folder.
+#include "app/MainComponent.h"
+#include "app/XmlFiles.h"
+#include "link/CacheFiles.h"
+#include "link/Globals.h"
+#include "panels/PanelLoadTarget.h"
+#include "panels/ParameterDocument.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace
+{
+    MainContentComponent* content = nullptr;
+}
+
+extern "C" int LLVMFuzzerInitialize (int*, char***)
+{
+    static char home[] = "/tmp/veld72-fuzz-home-XXXXXX";
+    if (mkdtemp (home) == nullptr)
+        std::abort();
+    setenv ("HOME", home, 1);
+    CacheFiles::ensureCacheDirectory();
+
+    // Never destroyed: at exit the framework's shutdown would run after the
+    // static list it cleans up is gone.
+    static auto* const juceInit = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (juceInit);
+    content = new MainContentComponent();
+    sendCommand.setCurrentIpAddr ({});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
+{
+    // As a file is read: the bytes' encoding is recognised, then the checks.
+    const auto text = juce::String::createStringFromData (data, (int) size);
+    const auto result = XmlFiles::parseDocumentText (text);
+    if (result.document == nullptr)
+        return 0;
+
+    PanelLoadTarget target (*content);
+    ParameterDocument::load (*result.document, target, sendCommand);
+
+    // What the load set must save again.
+    (void) ParameterDocument::makePanelElements (collectPanelSettings (*content));
+    return 0;
+}
