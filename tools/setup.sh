@@ -9,7 +9,7 @@ PACKAGES=(
   libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxcomposite-dev
   libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
   libgl-dev libpng-dev libjpeg-dev zlib1g-dev
-  libgtest-dev libgmock-dev libbenchmark-dev liblo-dev libpugixml-dev
+  libgtest-dev libgmock-dev libbenchmark-dev liblo-dev libpugixml-dev libxdamage-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   iproute2 procps
