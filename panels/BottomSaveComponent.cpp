@@ -1,5 +1,6 @@
 #include "panels/BottomSaveComponent.h"
 
+#include "app/NumberText.h"
 #include "link/CacheFiles.h"
 #include "link/Globals.h"
 #include "styles/PanelStyle.h"
@@ -69,30 +70,30 @@ int positionFromText (Parameter p, const juce::String& typed)
     switch (p)
     {
         case Parameter::threshold:
-            return (int) ((juce::jlimit (-60.0, 0.0, text.getDoubleValue()) + 87.0) * 2.0);
+            return (int) ((juce::jlimit (-60.0, 0.0, NumberText::toDouble (text)) + 87.0) * 2.0);
 
         case Parameter::ratio:
-            return (int) ((juce::jlimit (1.0, 50.0, text.getDoubleValue()) - 1.0) * 2.0);
+            return (int) ((juce::jlimit (1.0, 50.0, NumberText::toDouble (text)) - 1.0) * 2.0);
 
         case Parameter::knee:
             // Whole hundredths; the small allowance keeps a shown value such
             // as 0.29, which is 28.999… hundredths in binary, at its position.
-            return (int) std::floor (juce::jlimit (0.0, 1.0, text.getDoubleValue()) * 100.0 + 1.0e-6);
+            return (int) std::floor (juce::jlimit (0.0, 1.0, NumberText::toDouble (text)) * 100.0 + 1.0e-6);
 
         case Parameter::attackTime:
         {
-            const auto v = juce::jlimit (0, 4000, text.getIntValue());
+            const auto v = juce::jlimit (0, 4000, NumberText::toInt (text));
             return v < 20 ? v : v / 20 + 19;
         }
 
         case Parameter::releaseTime:
         {
-            const auto v = juce::jlimit (0, 4000, text.getIntValue());
+            const auto v = juce::jlimit (0, 4000, NumberText::toInt (text));
             return v < 1000 ? v / 5 : (v - 1000) / 100 + 200;
         }
 
         case Parameter::makeUpGain:
-            return juce::jlimit (0, 24, text.getIntValue());
+            return juce::jlimit (0, 24, NumberText::toInt (text));
     }
     return 0;
 }
@@ -207,12 +208,12 @@ BottomSaveComponent::BottomSaveComponent()
     addAndMakeVisible (picture);
 
     lmtBypass = true;
-    st_lmtPara1 = valueLabels[0].getText().getFloatValue();
-    st_lmtPara2 = valueLabels[1].getText().getFloatValue();
-    st_lmtPara3 = valueLabels[2].getText().getFloatValue();
-    st_lmtPara4 = valueLabels[3].getText().getIntValue();
-    st_lmtPara5 = valueLabels[4].getText().getIntValue();
-    st_lmtPara6 = valueLabels[5].getText().getIntValue();
+    st_lmtPara1 = (float) NumberText::toDouble (valueLabels[0].getText());
+    st_lmtPara2 = (float) NumberText::toDouble (valueLabels[1].getText());
+    st_lmtPara3 = (float) NumberText::toDouble (valueLabels[2].getText());
+    st_lmtPara4 = NumberText::toInt (valueLabels[3].getText());
+    st_lmtPara5 = NumberText::toInt (valueLabels[4].getText());
+    st_lmtPara6 = NumberText::toInt (valueLabels[5].getText());
 
     setSize (227, 298);
 

@@ -1,5 +1,6 @@
 #include "panels/BottomSystemComponent.h"
 
+#include "app/NumberText.h"
 #include "app/MainComponent.h"
 #include "link/Globals.h"
 #include "styles/PanelStyle.h"
@@ -159,7 +160,7 @@ void BottomSystemComponent::comboBoxChanged (juce::ComboBox* box)
     if (box == &filterTapBox)
     {
         // An empty box (an id that is not in it) has no tap count to send.
-        const auto taps = filterTapBox.getText().getIntValue();
+        const auto taps = NumberText::toInt (filterTapBox.getText());
         if (taps > 0)
             sendCommand.sendAPCommand (taps);
     }

@@ -1,5 +1,6 @@
 #include "panels/ParameterDocument.h"
 
+#include "app/NumberText.h"
 #include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
 #include "link/Command.h"
@@ -326,12 +327,12 @@ namespace
     // word as "-1".
     std::uint32_t wordOf (const juce::XmlElement& e, const char* attribute)
     {
-        return (std::uint32_t) (juce::uint64) e.getStringAttribute (attribute).getLargeIntValue();
+        return (std::uint32_t) (juce::uint64) NumberText::toInt64 (e.getStringAttribute (attribute));
     }
 
     int intOf (const juce::XmlElement& e, const juce::String& attribute)
     {
-        const auto v = e.getStringAttribute (attribute).getLargeIntValue();
+        const auto v = NumberText::toInt64 (e.getStringAttribute (attribute));
         return (int) juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), v);
     }
 
@@ -343,7 +344,7 @@ namespace
     // Positions and slider values: finite and within a sane range.
     double numberOf (const juce::XmlElement& e, const juce::String& attribute)
     {
-        const auto v = e.getDoubleAttribute (attribute);
+        const auto v = NumberText::toDouble (e.getStringAttribute (attribute));
         return std::isfinite (v) ? juce::jlimit (-1.0e6, 1.0e6, v) : 0.0;
     }
 
@@ -359,7 +360,7 @@ namespace
         auto p = tag.getCharPointer();
         for (int i = 0; i < skip && ! p.isEmpty(); ++i)
             ++p;
-        return juce::CharacterFunctions::getIntValue<juce::int64> (p);
+        return NumberText::toInt64 (p);
     }
 
     bool storeAt (std::vector<std::uint32_t>& table, juce::int64 position, std::uint32_t word)

@@ -15,7 +15,7 @@ status=0
 if [ "${VELD72_QUICK:-0}" != "1" ]; then
   bash "$ROOT/tools/sanitize.sh" address || status=1
   bash "$ROOT/tools/sanitize.sh" thread || status=1
-  bash "$ROOT/tools/fuzz.sh" "${VELD72_FUZZ_SECONDS:-60}" || status=1
+  bash "$ROOT/tools/fuzz.sh" "${VELD72_FUZZ_SECONDS:-60}" 1 || status=1
 fi
 
 if [ "$status" -eq 0 ]; then echo "all test runs passed"; else echo "some test runs failed"; fi

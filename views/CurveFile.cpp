@@ -1,5 +1,6 @@
 #include "views/CurveFile.h"
 
+#include "app/NumberText.h"
 #include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
 #include "views/CurveComponent.h"
@@ -69,25 +70,25 @@ bool applyCurveElement (CurveComponent& editor, const juce::XmlElement& e, Curve
 {
     if (e.hasTagName ("p1"))
     {
-        editor.setP1Level ((int) toPosition (e.getDoubleAttribute ("p1y")));
+        editor.setP1Level ((int) toPosition (NumberText::toDouble (e.getStringAttribute ("p1y"))));
         return true;
     }
 
     if (e.hasTagName ("p2"))
     {
-        editor.setP2Level ((int) toPosition (e.getDoubleAttribute ("p2y")));
+        editor.setP2Level ((int) toPosition (NumberText::toDouble (e.getStringAttribute ("p2y"))));
         return true;
     }
 
     if (e.hasTagName ("currentPos"))
     {
-        CurveComponent::setCurrentPos ((float) toPosition (e.getDoubleAttribute ("currentPos")));
+        CurveComponent::setCurrentPos ((float) toPosition (NumberText::toDouble (e.getStringAttribute ("currentPos"))));
         return true;
     }
 
     if (e.hasTagName ("currentPosH"))
     {
-        CurveComponent::setCurrentPosH ((float) toPosition (e.getDoubleAttribute ("currentPosH")));
+        CurveComponent::setCurrentPosH ((float) toPosition (NumberText::toDouble (e.getStringAttribute ("currentPosH"))));
         return true;
     }
 
@@ -95,8 +96,8 @@ bool applyCurveElement (CurveComponent& editor, const juce::XmlElement& e, Curve
         return false;
 
     // The centre is what the editor keeps; the file holds the corner.
-    const auto x = (float) (toPosition (e.getDoubleAttribute ("x")) + 6.0) - 6.0f;
-    const auto y = (float) (toPosition (e.getDoubleAttribute ("y")) + 6.0) - 6.0f;
+    const auto x = (float) (toPosition (NumberText::toDouble (e.getStringAttribute ("x"))) + 6.0) - 6.0f;
+    const auto y = (float) (toPosition (NumberText::toDouble (e.getStringAttribute ("y"))) + 6.0) - 6.0f;
     editor.addPoint ({ (int) x, (int) y });
     return true;
 }
