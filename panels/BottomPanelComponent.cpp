@@ -318,7 +318,9 @@ void BottomPanelComponent::setLeftVerticalSlierValue (float l1, float l2, float 
         {
             auto& meter = channel % 2 == 0 ? bands[i].oddMeter : bands[i].evenMeter;
             LevelMeterDrawing::setPeak (meter, peaks[channel]);
-            meter.setMaxValue (peaks[channel], juce::sendNotificationAsync, false);
+            // A maximum below the new level would later pull the shown value
+            // back down to it, and the report would never be seen.
+            meter.setMaxValue (juce::jmax (peaks[channel], levels[channel]), juce::sendNotificationAsync, false);
             meter.setValue (levels[channel], juce::sendNotificationAsync);
         }
     }

@@ -207,11 +207,13 @@ void RightComponent::setAnalogComboValue (int v)
 
 void RightComponent::setLevelSliderValue (float a, float b, float c, float d)
 {
+    // A maximum below the new level would later pull the shown value back
+    // down to it, and the report would never be seen.
     LevelMeterDrawing::setPeak (leftMeter, c);
-    leftMeter.setMaxValue (c, juce::sendNotificationAsync, false);
+    leftMeter.setMaxValue (juce::jmax (c, a), juce::sendNotificationAsync, false);
     leftMeter.setValue (a, juce::sendNotificationAsync);
     LevelMeterDrawing::setPeak (rightMeter, d);
-    rightMeter.setMaxValue (d, juce::sendNotificationAsync, false);
+    rightMeter.setMaxValue (juce::jmax (d, b), juce::sendNotificationAsync, false);
     rightMeter.setValue (b, juce::sendNotificationAsync);
 }
 

@@ -190,6 +190,21 @@ TEST_F (MasterPanel, MetersKeepTheirMaximumAtOrAboveTheValueTheyHeld)
     EXPECT_EQ (leftMeter.getMaxValue(), -10.0);
 }
 
+// Every report shows its level once the message loop has run, also a level
+// above the peak that falls again with the next report.
+TEST_F (MasterPanel, MetersShowEveryReportedLevel)
+{
+    RightComponent right;
+    auto& leftMeter = child<juce::Slider> (right, "leftMeter");
+
+    for (const float level : { -40.0f, -12.0f, -30.0f, -5.0f, -50.0f, -20.0f })
+    {
+        right.setLevelSliderValue (level, -60, -45, -60);
+        pump();
+        EXPECT_EQ (leftMeter.getValue(), (double) level);
+    }
+}
+
 TEST_F (MasterPanel, TheProcessCommandFollowsThePhaseStateOfTheSystemPanel)
 {
     MainContentComponent content;

@@ -199,6 +199,14 @@ TEST_F (OutputBandsPanel, MetersTakeLevelsAndPeaksPerChannel)
     send (-20, -10);
     EXPECT_EQ (meter ("oddMeter", 2).getValue(), -20.0);
     EXPECT_EQ (meter ("oddMeter", 2).getMaxValue(), -10.0);
+
+    // A level above the peak that falls again with the next report is shown too.
+    for (const float level : { -40.0f, -5.0f, -50.0f, -3.0f, -30.0f })
+    {
+        send (level, -45);
+        pump();
+        EXPECT_EQ (meter ("oddMeter", 2).getValue(), (double) level);
+    }
 }
 
 TEST_F (OutputBandsPanel, AnInactiveBandTakesNoClicks)
