@@ -58,6 +58,13 @@ namespace
         meter.setValue (0.0, juce::dontSendNotification);
         meter.setColour (juce::Slider::thumbColourId, juce::Colours::black.withAlpha (0.95f));
         meter.setLookAndFeel (&style);
+
+        // The meter covers its bounds, so a new level repaints the meter
+        // alone and not the panel behind it. Its one-pixel outline is the
+        // style's translucent outline as it looks on the panel's background.
+        meter.setColour (juce::Slider::textBoxOutlineColourId,
+                         PanelStyle::background.overlaidWith (style.findColour (juce::Slider::textBoxOutlineColourId)));
+        meter.setOpaque (true);
     }
 }
 

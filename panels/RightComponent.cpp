@@ -27,6 +27,8 @@ namespace
         meter.setLookAndFeel (&style);
         meter.setColour (juce::Slider::thumbColourId, juce::Colours::black.withAlpha (0.95f));
         meter.setColour (juce::Slider::textBoxOutlineColourId, PanelStyle::background);
+        // The meter covers its bounds: a new level repaints the meter alone.
+        meter.setOpaque (true);
     }
 }
 

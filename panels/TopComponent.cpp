@@ -74,6 +74,7 @@ TopComponent::TopComponent (StatusTiming t)
                                                               juce::Colours::orange);
         statusIcons[k]->setShape (power, true, true, true);
         iconColours[k] = juce::Colours::white;
+        iconColourSets[k] = { juce::Colours::white, juce::Colours::whitesmoke, juce::Colours::orange };
         addAndMakeVisible (*statusIcons[k]);
     }
 
@@ -245,8 +246,17 @@ void TopComponent::markResponseViewNotPrepared()
 
 void TopComponent::setIconColours (int k, juce::Colour normal, juce::Colour over, juce::Colour down)
 {
-    statusIcons[(size_t) (k - 1)]->setColours (normal, over, down);
-    iconColours[(size_t) (k - 1)] = normal;
+    const auto i = (size_t) (k - 1);
+    const std::array<juce::Colour, 3> colours { normal, over, down };
+    iconColours[i] = normal;
+
+    // Every poll sets the colours again: an icon is redrawn only when they change.
+    if (iconColourSets[i] == colours)
+        return;
+
+    iconColourSets[i] = colours;
+    statusIcons[i]->setColours (normal, over, down);
+    statusIcons[i]->repaint();
 }
 
 void TopComponent::selectUnit (int k)
@@ -368,14 +378,14 @@ void TopComponent::pollOnce()
         if (k >= 1 && k <= 4)
             setIconColours (k, juce::Colours::lightgreen, juce::Colours::black, juce::Colours::blue);
         netFailCount = 0;
-        repaint();
         return;
     }
 
     for (int j = 1; j <= 4; ++j)
         setIconColours (j, juce::Colours::white, juce::Colours::black, juce::Colours::blue);
-    repaint();
 
+    // The bar itself is redrawn only when its painting has something to say:
+    // it tells the user that the network is down.
     if (++netFailCount >= timepasted)
     {
         if (again == 1)

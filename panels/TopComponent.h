@@ -93,6 +93,7 @@ private:
 
     std::array<std::unique_ptr<juce::ShapeButton>, 4> statusIcons;
     std::array<juce::Colour, 4> iconColours;
+    std::array<std::array<juce::Colour, 3>, 4> iconColourSets;   // normal, over, down
     std::unique_ptr<juce::ShapeButton> menuButton;
     juce::TextButton connectButton { "Connect" };
     std::array<std::unique_ptr<juce::TextButton>, 4> addressButtons;
