@@ -3,18 +3,28 @@
 // end-to-end tests inside network namespaces.
 //
 //   veld72-app-driver measure --snapshots DIR [--speed N] [--timeout-ms MS]
+//   veld72-app-driver soak --seconds S [--speed N] [--folder DIR]
 //
 // It finds and selects the first unit, switches "Measure ON", measures the
 // five points, presses "Compute", then shapes a target curve and applies it,
 // and applies the crossovers. It prints what it sees, one fact a line, and
 // keeps pictures of the window and the response view in DIR. Alerts are
 // printed as "alert <title> | <message>" instead of shown.
+//
+// "soak" selects the unit and then, for S seconds, repeats: the five points
+// and "Compute", a parameter save, its load, a second save that must equal
+// the first, and a curve file saved and loaded back; all the while the unit's
+// level reports and the status polls go on. It prints the cycles, what was
+// lost, how the meters and polls kept up, and the resident size over time.
 
 #include "app/Fonts.h"
 #include "app/MainComponent.h"
 #include "link/CacheFiles.h"
 #include "link/DiscoveryAlerts.h"
 #include "link/Globals.h"
+#include "panels/PanelLoadTarget.h"
+#include "panels/ParameterDocument.h"
+#include "views/CurveFile.h"
 
 #include <iostream>
 
@@ -137,6 +147,189 @@ namespace
         return points;
     }
 
+    // Resident size of this process, in kB (0 where /proc is not there).
+    juce::int64 residentKb()
+    {
+        const auto status = juce::File ("/proc/self/status").loadFileAsString();
+        for (const auto& line : juce::StringArray::fromLines (status))
+            if (line.startsWith ("VmRSS:"))
+                return line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue();
+        return 0;
+    }
+
+    // Finds the first unit (discovery is retried: its window is short) and
+    // selects it; its state arrives: its name, then the blocks and "LK" last.
+    bool selectFirstUnit (MainContentComponent& content)
+    {
+        auto& top = content.getTop();
+        for (int attempt = 0; attempt < 3 && top.getAddressButton (1).getButtonText() == "0.0.0.0"; ++attempt)
+            top.buttonClicked (&top.getConnectButton());
+        top.buttonClicked (&top.getAddressButton (1));
+        printLine ("selected " + sendCommand.getCurrentIpAddr());
+
+        const bool named = waitFor ([&] { return top.getUnitLabel (1).getText() != "UNIT1"; }, 3000);
+        waitFor ([&] { return juce::File (CacheFiles::path (CacheFiles::lmt)).existsAsFile(); }, 3000);
+        pump (300);
+        return named;
+    }
+
+    juce::Result saveParameters (MainContentComponent& content, const juce::File& file)
+    {
+        juce::XmlElement root ("allValue");
+        ParameterDocument::appendChildren (root, ParameterDocument::makePanelElements (collectPanelSettings (content)));
+        return ParameterDocument::finishSave (root, file, content.getBottomMeasure().getMaxNum());
+    }
+
+    int soak (const juce::StringArray& args)
+    {
+        const int speed = juce::jmax (1, optionText (args, "--speed", "1").getIntValue());
+        const int seconds = juce::jmax (1, optionText (args, "--seconds", "600").getIntValue());
+        const juce::File folder (optionText (args, "--folder", juce::File::getSpecialLocation (juce::File::tempDirectory).getFullPathName()));
+        folder.createDirectory();
+        const int stepTimeoutMs = 20000;
+
+        CacheFiles::ensureCacheDirectory();
+        MainContentComponent content;
+        auto& top = content.getTop();
+        auto& left = content.getLeft();
+        auto& panel = content.getBottomMeasure();
+        auto& view = content.getCenter().getResponseView();
+        auto& editor = content.getCenter().getCurveEditor();
+        auto& leftMeter = *dynamic_cast<juce::Slider*> (content.getRight().findChildWithID ("leftMeter"));
+
+        panel.setClockSpeed (speed);
+        panel.setWarningPresenter (alert);
+        RightComponent::showWarning = alert;
+        pump (100);
+
+        if (! selectFirstUnit (content))
+        {
+            printLine ("no unit");
+            return 1;
+        }
+
+        if (auto* measureButton = dynamic_cast<juce::TextButton*> (left.findChildWithID ("measure")))
+            measureButton->triggerClick();
+        waitFor ([] { return LeftComponent::getM48v(); }, 2000);
+
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        const auto elapsedSeconds = [start] { return (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0; };
+        const auto idle = [&] { return panel.getSequence().getRunningPhase() == 0; };
+
+        int cycles = 0, lost = 0, meterChanges = 0, meterSamples = 0, pollsMissed = 0;
+        double lastMeter = leftMeter.getValue();
+        juce::int64 rssAtOneMinute = 0;
+        juce::int64 rssPeak = 0;
+        double longestLoadMs = 0;
+
+        // Pumps the loop while watching the meters and the selected unit's
+        // status icon, as a user looking at the window would.
+        const auto watch = [&] (const std::function<bool()>& condition, int timeoutMs)
+        {
+            const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+            for (;;)
+            {
+                pump (20);
+                ++meterSamples;
+                if (leftMeter.getValue() != lastMeter)
+                {
+                    ++meterChanges;
+                    lastMeter = leftMeter.getValue();
+                }
+
+                if (top.getStatusIconColour (1) != juce::Colours::lightgreen)
+                    ++pollsMissed;
+
+                const auto rss = residentKb();
+                rssPeak = juce::jmax (rssPeak, rss);
+                if (rssAtOneMinute == 0 && elapsedSeconds() >= 60.0)
+                {
+                    rssAtOneMinute = rss;
+                    printLine ("rss after one minute " + juce::String (rss) + " kB");
+                }
+
+                if (condition())
+                    return true;
+                if (juce::Time::getMillisecondCounter() > end)
+                    return false;
+            }
+        };
+
+        const auto fail = [&] (const juce::String& what)
+        {
+            ++lost;
+            printLine ("lost: " + what);
+        };
+
+        while (elapsedSeconds() < seconds)
+        {
+            ++cycles;
+
+            // A measurement: five points and "Compute".
+            panel.resetMeasureStatus();
+            for (int point = 1; point <= 5; ++point)
+            {
+                panel.pointClicked ({ 20.0f + 35.0f * (float) (point - 1), 50.0f });
+                if (! watch ([&] { return idle() && view.getIsPrepared(); }, stepTimeoutMs))
+                    fail ("point " + juce::String (point) + " of cycle " + juce::String (cycles));
+            }
+            panel.computeClicked();
+            if (! watch (idle, stepTimeoutMs))
+                fail ("processing of cycle " + juce::String (cycles));
+
+            // A parameter save, its load, and a second save that must hold the same.
+            const auto first = folder.getChildFile ("soak-first.parameter");
+            const auto second = folder.getChildFile ("soak-second.parameter");
+            if (const auto saved = saveParameters (content, first); saved.failed())
+                fail ("save: " + saved.getErrorMessage());
+
+            PanelLoadTarget target (content);
+            const auto loadStart = juce::Time::getMillisecondCounterHiRes();
+            if (const auto loaded = ParameterDocument::loadFile (first, target, sendCommand); loaded.failed())
+                fail ("load: " + loaded.getErrorMessage());
+            longestLoadMs = juce::jmax (longestLoadMs, juce::Time::getMillisecondCounterHiRes() - loadStart);
+            watch ([] { return false; }, 300);
+
+            if (const auto saved = saveParameters (content, second); saved.failed())
+                fail ("second save: " + saved.getErrorMessage());
+            else
+            {
+                juce::MemoryBlock a, b;
+                first.loadFileAsData (a);
+                second.loadFileAsData (b);
+                if (a.getSize() == 0 || a != b)
+                    fail ("the saved document changed after its load in cycle " + juce::String (cycles)
+                          + " (" + juce::String ((juce::int64) a.getSize()) + " / " + juce::String ((juce::int64) b.getSize()) + " bytes)");
+            }
+
+            // A curve file, saved and loaded back.
+            if (editor.getNumPoints() < 30)
+                editor.addPoint ({ 100 + (cycles * 37) % 500, 40 + (cycles * 23) % 150 });
+            const auto pointsBefore = editor.getPointTopLefts();
+            const auto curveFile = folder.getChildFile ("soak.curve");
+            if (const auto saved = saveCurveFile (editor, curveFile); saved.failed())
+                fail ("curve save: " + saved.getErrorMessage());
+            if (const auto loaded = loadCurveFile (editor, curveFile); loaded.failed())
+                fail ("curve load: " + loaded.getErrorMessage());
+            else if (editor.getPointTopLefts() != pointsBefore)
+                fail ("the curve changed after its load in cycle " + juce::String (cycles));
+            watch ([] { return false; }, 200);
+        }
+
+        const auto rssAtEnd = residentKb();
+        printLine ("seconds " + juce::String (juce::roundToInt (elapsedSeconds())));
+        printLine ("cycles " + juce::String (cycles));
+        printLine ("lost " + juce::String (lost));
+        printLine ("meter changes " + juce::String (meterChanges) + " of " + juce::String (meterSamples) + " looks");
+        printLine ("polls unanswered " + juce::String (pollsMissed) + " of " + juce::String (meterSamples) + " looks");
+        printLine ("longest load " + juce::String (juce::roundToInt (longestLoadMs)) + " ms");
+        printLine ("rss at the end " + juce::String (rssAtEnd) + " kB, peak " + juce::String (rssPeak) + " kB");
+        if (rssAtOneMinute > 0)
+            printLine ("rss growth after the first minute " + juce::String (100.0 * (double) (rssAtEnd - rssAtOneMinute) / (double) rssAtOneMinute, 1) + " %");
+        printLine ("alerts " + juce::String (alertCount));
+        return lost == 0 && alertCount == 0 ? 0 : 1;
+    }
+
     int measure (const juce::StringArray& args)
     {
         const int speed = optionText (args, "--speed", "1").getIntValue();
@@ -159,16 +352,7 @@ namespace
         RightComponent::showWarning = alert;
         pump (100);
 
-        // Find the unit (discovery is retried: its window is short) and select it.
-        for (int attempt = 0; attempt < 3 && top.getAddressButton (1).getButtonText() == "0.0.0.0"; ++attempt)
-            top.buttonClicked (&top.getConnectButton());
-        top.buttonClicked (&top.getAddressButton (1));
-        printLine ("selected " + sendCommand.getCurrentIpAddr());
-
-        // Its state arrives: its name, then the blocks and "LK" last of all.
-        const bool named = waitFor ([&] { return top.getUnitLabel (1).getText() != "UNIT1"; }, 3000);
-        waitFor ([&] { return juce::File (CacheFiles::path (CacheFiles::lmt)).existsAsFile(); }, 3000);
-        pump (300);
+        const bool named = selectFirstUnit (content);
         printLine ("unit name " + (named ? top.getUnitLabel (1).getText() : juce::String ("none")));
 
         // 1. "Measure ON".
@@ -249,8 +433,11 @@ int main (int argc, char** argv)
     int result = 2;
     if (args[0] == "measure")
         result = measure (args);
+    else if (args[0] == "soak")
+        result = soak (args);
     else
-        std::cerr << "usage: veld72-app-driver measure --snapshots DIR [--speed N] [--timeout-ms MS]" << std::endl;
+        std::cerr << "usage: veld72-app-driver measure --snapshots DIR [--speed N] [--timeout-ms MS]\n"
+                     "       veld72-app-driver soak --seconds S [--speed N] [--folder DIR]" << std::endl;
 
     WarningAlerts::setPresenter ({});
     return result;
