@@ -5,26 +5,15 @@
 #include "link/Globals.h"
 #include "panels/BottomMeasureComponent.h"
 #include "support/OscDecode.h"
+#include "support/PanelTestSupport.h"
 #include "support/UdpCapture.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using PanelTest::runUntil;
 
 namespace
 {
-    // Pumps the message loop until the condition holds, for at most timeoutMs.
-    bool runUntil (const std::function<bool()>& condition, int timeoutMs = 5000)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
-        }
-        return true;
-    }
-
     // Whether a click on the panel's note editor would reach anything in the window.
     bool clickReaches (juce::Component& window, const juce::Component& panel)
     {

@@ -10,6 +10,7 @@
 #include "link/Globals.h"
 #include "panels/PanelLoadTarget.h"
 #include "panels/ParameterDocument.h"
+#include "support/PanelTestSupport.h"
 #include "support/UdpCapture.h"
 #include "views/FrequencyResponseAndCrossoverComponent.h"
 
@@ -19,23 +20,12 @@
 #include <thread>
 
 using namespace ReceiverTest;
+using PanelTest::runUntil;
 
 namespace
 {
     using Bytes = std::vector<std::uint8_t>;
     using View = FrequencyResponseAndCrossoverComponent;
-
-    bool runUntil (const std::function<bool()>& condition, int timeoutMs = 5000)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
-        }
-        return true;
-    }
 
     // Whether a call posted to the message thread runs promptly.
     bool messageThreadAnswers()

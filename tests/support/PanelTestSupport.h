@@ -24,6 +24,19 @@ inline void pump (int ms = 20)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
 }
 
+// Pumps the message loop until the condition holds, for at most timeoutMs.
+inline bool runUntil (const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    while (! condition())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
+    }
+    return true;
+}
+
 // Selects 127.0.0.1 as the unit and records what reaches its command port.
 // The top bar's status poll ("NS") is left out: it runs on its own clock.
 class LoopbackUnit
