@@ -332,6 +332,10 @@ public:
             if (const auto refusal = checkCharacters (doc.source, why); refusal != Refusal::none)
                 return refusal;
 
+        const auto markup = (size_t) std::count (p, end, '<');
+        doc.elements.reserve (markup);
+        doc.attributes.reserve (markup);
+
         if (const auto refusal = skipMisc(); refusal != Refusal::none)
             return refusal;
 

@@ -384,6 +384,13 @@ namespace
 
     std::optional<Known> knownTag (std::string_view tag)
     {
+        // The device data and spectrum tags, nearly all of a document's, are
+        // told apart before any lookup ("amptitude" is a known tag).
+        const auto startsWith = [tag] (std::string_view prefix) { return tag.compare (0, prefix.size(), prefix) == 0; };
+        if (startsWith ("psd") || startsWith ("fft") || startsWith ("lrf")
+             || (startsWith ("amp") && tag.size() > 3 && tag[3] >= '0' && tag[3] <= '9'))
+            return std::nullopt;
+
         static const std::unordered_map<std::string_view, Known> names {
             { "red", Known::red }, { "green", Known::green }, { "blue", Known::blue },
             { "p1", Known::p1 }, { "p2", Known::p2 }, { "currentPos", Known::currentPos }, { "currentPosH", Known::currentPosH },
