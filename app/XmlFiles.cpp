@@ -582,8 +582,9 @@ private:
             else if ((unsigned char) c >= 0x80)
             {
                 juce::CharPointer_UTF8 character (p);
-                textIsSignificant = textIsSignificant || ! juce::CharacterFunctions::isWhitespace (character.getAndAdvance());
+                const auto decoded = character.getAndAdvance();
                 p = character.getAddress();
+                textIsSignificant = textIsSignificant || ! juce::CharacterFunctions::isWhitespace (decoded);
             }
             else
             {
