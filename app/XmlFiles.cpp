@@ -504,6 +504,11 @@ private:
             if (const auto refusal = readValue (value); refusal != Refusal::none)
                 return refusal;
 
+            // The framework's element looks through its attributes on each
+            // one added: their number stays small.
+            if (doc.elements[index].numAttributes >= maxAttributesPerElement)
+                return malformed ("an element with too many attributes");
+
             for (auto i = firstAttribute; i < doc.attributes.size(); ++i)
                 if (doc.attributes[i].name == name)
                     return malformed ("an attribute given twice");

@@ -20,8 +20,10 @@ namespace XmlFiles
     // every data block is well under a megabyte).
     inline constexpr juce::int64 maxDocumentBytes = 32 * 1024 * 1024;
 
-    // Our documents nest two levels deep.
+    // Our documents nest two levels deep and give each element one or two
+    // attributes.
     inline constexpr int maxNestingDepth = 64;
+    inline constexpr std::uint32_t maxAttributesPerElement = 64;
 
     struct ReadResult
     {

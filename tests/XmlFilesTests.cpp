@@ -19,6 +19,14 @@ namespace
         return open + close;
     }
 
+    juce::String withAttributes (int count)
+    {
+        juce::String s ("<a");
+        for (int i = 0; i < count; ++i)
+            s << " x" << i << "='1'";
+        return s + "/>";
+    }
+
     struct ParseCase
     {
         const char* name;
@@ -116,6 +124,8 @@ namespace
         { "<a>x<![CDATA[ <b>&amp;\r\n]]>y<![CDATA[]]>  <![CDATA[z]]></a>", "a[]('x',' <b>&amp;\r\n','y','','z')" },
         { "<a><b><c/></b>t<b/></a>", "a[](b[](c[]),'t',b[])" },
         { "<n:a-b.c_d e:f='1'/>", "n:a-b.c_d[e:f=\"1\"]" },
+        { "<a x0='1' x1='1' x2='1' x3='1' x4='1' x5='1' x6='1' x7='1' x8='1' x9='1'/>",
+          "a[x0=\"1\" x1=\"1\" x2=\"1\" x3=\"1\" x4=\"1\" x5=\"1\" x6=\"1\" x7=\"1\" x8=\"1\" x9=\"1\"]" },
         { "<a>\xc3\xbc\xe2\x80\x83</a>", "a[]('\xc3\xbc\xe2\x80\x83')" },
     };
 
@@ -165,6 +175,7 @@ namespace
             { "an unquoted value", "<a x=1/>", "without quotes" },
             { "attributes run together", "<a x='1'y='2'/>", "white space" },
             { "a repeated attribute", "<a x='1' x='2'/>", "twice" },
+            { "too many attributes", withAttributes (65), "too many attributes" },
             { "a space after '<'", "< a/>", "no document element" },
             { "a second document element", "<a/><b/>", "after the document element" },
             { "text after the document element", "<a/>x", "after the document element" },
