@@ -2,7 +2,11 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstdint>
+#include <deque>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Reading and writing the XML documents the user saves and opens (parameter
@@ -16,9 +20,10 @@ namespace XmlFiles
     // every data block is well under a megabyte).
     inline constexpr juce::int64 maxDocumentBytes = 32 * 1024 * 1024;
 
-    // Our documents nest two levels deep; the parser recurses once per level
-    // and overflows its stack with some tens of thousands.
+    // Our documents nest two levels deep and give each element one or two
+    // attributes.
     inline constexpr int maxNestingDepth = 64;
+    inline constexpr std::uint32_t maxAttributesPerElement = 64;
 
     struct ReadResult
     {
@@ -28,15 +33,75 @@ namespace XmlFiles
         explicit operator bool() const noexcept { return document != nullptr; }
     };
 
-    // Refuses text that is not valid UTF-8, a processing instruction after the
-    // prolog (the framework's parser can loop for ever on one), a malformed
-    // character reference (it can read past the end of the text), a document
-    // type declaration (the framework's parser would expand its entities and
-    // follow its external references), nesting
-    // deeper than maxDepth and a text that does not parse.
-    ReadResult parseDocumentText (const juce::String& text, int maxDepth = maxNestingDepth);
+    //==========================================================================
+    // A parsed document as views into its own copy of the text: elements in
+    // document order, each with its attributes and its first child and next
+    // sibling. Reading one costs no string pooling and one allocation per few
+    // thousand elements; toXmlElement builds the framework's tree from it.
+    class Document
+    {
+    public:
+        static constexpr std::uint32_t none = 0xffffffffu;
 
-    // The same for a file, refusing one larger than maxBytes.
+        struct Attribute
+        {
+            std::string_view name, value;   // the value with its references decoded
+        };
+
+        struct Element
+        {
+            std::string_view tag;    // empty for a text element
+            std::string_view text;   // a text element's content
+            std::uint32_t parent = none, firstChild = none, nextSibling = none;
+            std::uint32_t firstAttribute = 0, numAttributes = 0;
+
+            bool isText() const noexcept { return tag.empty(); }
+        };
+
+        const Element& root() const noexcept                     { return elements.front(); }
+        const Element& element (std::uint32_t index) const       { return elements[index]; }
+        std::size_t size() const noexcept                        { return elements.size(); }
+
+        const Attribute* attributesBegin (const Element& e) const noexcept { return attributes.data() + e.firstAttribute; }
+        const Attribute* attributesEnd (const Element& e) const noexcept   { return attributesBegin (e) + e.numAttributes; }
+
+        // The value of the element's attribute of that name, or nullptr.
+        const std::string_view* findAttribute (const Element& e, std::string_view name) const noexcept;
+
+        // The same tree as the framework's elements: tags, attributes in
+        // order, text elements.
+        std::unique_ptr<juce::XmlElement> toXmlElement() const;
+
+    private:
+        friend class Parser;
+
+        std::string source;
+        std::vector<Element> elements;
+        std::vector<Attribute> attributes;
+        std::deque<std::string> decoded;   // values and texts that differ from the source
+    };
+
+    struct DocumentResult
+    {
+        std::unique_ptr<Document> document;   // null on failure
+        juce::String error;
+
+        explicit operator bool() const noexcept { return document != nullptr; }
+    };
+
+    // Parses UTF-8 text strictly, in one pass: refuses text that is not valid
+    // UTF-8, a processing instruction inside the elements, a malformed
+    // character reference, a document type or other declaration, nesting
+    // deeper than maxDepth, and anything else that is not well-formed.
+    DocumentResult parseDocument (std::string text, int maxDepth = maxNestingDepth);
+
+    // The same for a file, refusing one larger than maxBytes. A UTF-16 file
+    // with a byte order mark is converted; one that is not valid UTF-8 is
+    // read as Windows-1252 text.
+    DocumentResult readDocumentFile (const juce::File& file, juce::int64 maxBytes = maxDocumentBytes);
+
+    // The documents above as the framework's element trees.
+    ReadResult parseDocumentText (const juce::String& text, int maxDepth = maxNestingDepth);
     ReadResult readDocument (const juce::File& file, juce::int64 maxBytes = maxDocumentBytes);
 
     // The deepest element nesting of the text, scanning markup only (comments,

@@ -383,8 +383,15 @@ namespace
         textNote, maxNum, lmt1, lmt2, lmt3, lmt4, lmt5, lmt6, comid, lmtbypass
     };
 
-    std::optional<Known> knownTag (const juce::String& tag)
+    std::optional<Known> knownTag (std::string_view tag)
     {
+        // The device data and spectrum tags, nearly all of a document's, are
+        // told apart before any lookup ("amptitude" is a known tag).
+        const auto startsWith = [tag] (std::string_view prefix) { return tag.compare (0, prefix.size(), prefix) == 0; };
+        if (startsWith ("psd") || startsWith ("fft") || startsWith ("lrf")
+             || (startsWith ("amp") && tag.size() > 3 && tag[3] >= '0' && tag[3] <= '9'))
+            return std::nullopt;
+
         static const std::unordered_map<std::string_view, Known> names {
             { "red", Known::red }, { "green", Known::green }, { "blue", Known::blue },
             { "p1", Known::p1 }, { "p2", Known::p2 }, { "currentPos", Known::currentPos }, { "currentPosH", Known::currentPosH },
@@ -401,7 +408,7 @@ namespace
             { "comid", Known::comid }, { "lmtbypass", Known::lmtbypass },
         };
 
-        const auto found = names.find (std::string_view (tag.toRawUTF8(), tag.getNumBytesAsUTF8()));
+        const auto found = names.find (tag);
         if (found == names.end())
             return std::nullopt;
         return found->second;
@@ -424,18 +431,131 @@ namespace
         { "psdr",  "psdrValue",  4, &DeviceTables::psdr },
     };
 
-    void applyDeviceData (const juce::XmlElement& e, DeviceTables& tables, bool& deviceData)
+    //==========================================================================
+    // The document element's children as the load reads them: a tag and the
+    // element whose attributes the readers take. A parsed tree gives its own
+    // elements; a parsed document lends one element that takes on the
+    // attributes of each child in turn, so that no tag goes through the
+    // framework's string pool.
+    class TreeChildren
     {
-        const auto& tag = e.getTagName();
+    public:
+        using Child = const juce::XmlElement*;
+
+        explicit TreeChildren (const juce::XmlElement& r) : root (r) {}
+
+        template <typename Visit>
+        void forEach (Visit&& visit) const
+        {
+            for (auto* e : root.getChildIterator())
+                visit (e);
+        }
+
+        static std::string_view tagView (Child c)        { return { c->getTagName().toRawUTF8(), c->getTagName().getNumBytesAsUTF8() }; }
+        static const juce::String& tag (Child c)        { return c->getTagName(); }
+        static const juce::XmlElement& element (Child c) { return *c; }
+
+    private:
+        const juce::XmlElement& root;
+    };
+
+    class DocumentChildren
+    {
+    public:
+        using Child = std::uint32_t;
+
+        explicit DocumentChildren (const XmlFiles::Document& d) : document (d) {}
+
+        template <typename Visit>
+        void forEach (Visit&& visit) const
+        {
+            for (auto i = document.root().firstChild; i != XmlFiles::Document::none; i = document.element (i).nextSibling)
+                visit (i);
+        }
+
+        std::string_view tagView (Child c) const { return document.element (c).tag; }
+
+        juce::String tag (Child c) const
+        {
+            const auto view = tagView (c);
+            if (view.empty())
+                return {};
+            return juce::String (juce::CharPointer_UTF8 (view.data()), juce::CharPointer_UTF8 (view.data() + view.size()));
+        }
+
+        const juce::XmlElement& element (Child c) const
+        {
+            if (lent != c)
+            {
+                lendAttributesOf (document.element (c));
+                lent = c;
+            }
+            return lender;
+        }
+
+    private:
+        const XmlFiles::Document& document;
+        mutable juce::XmlElement lender { "e" };
+        mutable Child lent = XmlFiles::Document::none;
+        mutable std::string_view lastName;
+        mutable juce::Identifier lastIdentifier;
+
+        static juce::String toString (std::string_view text)
+        {
+            if (text.empty())
+                return {};
+            return juce::String (juce::CharPointer_UTF8 (text.data()), juce::CharPointer_UTF8 (text.data() + text.size()));
+        }
+
+        static bool sameName (const juce::String& name, std::string_view view)
+        {
+            return name.getNumBytesAsUTF8() == view.size() && std::memcmp (name.toRawUTF8(), view.data(), view.size()) == 0;
+        }
+
+        const juce::Identifier& identifierFor (std::string_view name) const
+        {
+            if (name != lastName || lastIdentifier.isNull())
+            {
+                lastName = name;
+                lastIdentifier = juce::Identifier (toString (name));
+            }
+            return lastIdentifier;
+        }
+
+        // Consecutive elements of a document mostly carry the same attribute
+        // names: then only the values change.
+        void lendAttributesOf (const XmlFiles::Document::Element& e) const
+        {
+            const auto* const begin = document.attributesBegin (e);
+            const auto count = (int) e.numAttributes;
+
+            bool sameNames = lender.getNumAttributes() == count;
+            for (int i = 0; sameNames && i < count; ++i)
+                sameNames = sameName (lender.getAttributeName (i), begin[i].name);
+
+            if (! sameNames)
+                lender.removeAllAttributes();
+
+            for (int i = 0; i < count; ++i)
+                lender.setAttribute (identifierFor (begin[i].name), toString (begin[i].value));
+        }
+    };
+
+    bool contains (std::string_view tag, const char* part) { return tag.find (part) != std::string_view::npos; }
+
+    template <typename Children>
+    void applyDeviceData (const Children& children, typename Children::Child c, DeviceTables& tables, bool& deviceData)
+    {
+        const auto view = children.tagView (c);
 
         for (const auto& row : deviceDataRows)
         {
-            if (! tag.contains (row.contains))
+            if (! contains (view, row.contains))
                 continue;
 
             auto& table = tables.*(row.table);
-            const auto position = positionIn (tag, row.skip);
-            if (storeAt (table, position, wordOf (e, row.attribute)))
+            const auto position = positionIn (children.tag (c), row.skip);
+            if (storeAt (table, position, wordOf (children.element (c), row.attribute)))
             {
                 deviceData = true;
 
@@ -447,16 +567,18 @@ namespace
     }
 
     // One element's panel value or device data word: the first row that matches.
-    void applyPanelValue (const juce::XmlElement& e, std::optional<Known> known, LoadTarget& t,
+    template <typename Children>
+    void applyPanelValue (const Children& children, typename Children::Child c, std::optional<Known> known, LoadTarget& t,
                           int& maxNum, DeviceTables& tables, bool& deviceData)
     {
         if (! known.has_value())
         {
-            applyDeviceData (e, tables, deviceData);
+            applyDeviceData (children, c, tables, deviceData);
             return;
         }
 
-        const auto& tag = e.getTagName();
+        const auto& e = children.element (c);
+        const auto tag = children.tag (c);
 
         switch (*known)
         {
@@ -515,14 +637,20 @@ namespace
         }
     }
 
-    void applyCurveValue (const juce::XmlElement& e, std::optional<Known> known, LoadTarget& t)
+    template <typename Children>
+    void applyCurveValue (const Children& children, typename Children::Child c, std::optional<Known> known, LoadTarget& t)
     {
         if (! known.has_value())
         {
-            if (e.getTagName().contains ("circle"))
+            if (contains (children.tagView (c), "circle"))
+            {
+                const auto& e = children.element (c);
                 t.addCurvePoint (smallIntOf (e, "x"), smallIntOf (e, "y"));
+            }
             return;
         }
+
+        const auto& e = children.element (c);
 
         switch (*known)
         {
@@ -537,10 +665,35 @@ namespace
         }
     }
 
-    // Rewrites the spectrum cache file of one point from the elements that
-    // start with `prefix`, in document order, then uploads it. Nothing
-    // happens for a file that cannot be created.
-    void loadSpectrum (const juce::XmlElement& root, int number, const juce::String& prefix,
+    // The children of each spectrum in document order: those whose tags
+    // start with "fft1".."fft9", "lrfft11" and "lrfft12" (at most one of them).
+    template <typename Child>
+    struct SpectrumChildren
+    {
+        std::vector<Child> points[maxPointCount + 1];
+        std::vector<Child> lr11, lr12;
+
+        void add (std::string_view tag, Child c)
+        {
+            if (tag.size() >= 4 && tag.compare (0, 3, "fft") == 0 && tag[3] >= '1' && tag[3] <= '9')
+                points[tag[3] - '0'].push_back (c);
+            else if (tag.compare (0, 7, "lrfft11") == 0)
+                lr11.push_back (c);
+            else if (tag.compare (0, 7, "lrfft12") == 0)
+                lr12.push_back (c);
+        }
+
+        const std::vector<Child>& of (int number) const
+        {
+            return number == 11 ? lr11 : number == 12 ? lr12 : points[number];
+        }
+    };
+
+    // Rewrites the spectrum cache file of one point from its elements, in
+    // document order, then uploads it. Nothing happens for a file that
+    // cannot be created.
+    template <typename Children>
+    void loadSpectrum (const Children& children, const std::vector<typename Children::Child>& elements, int number, int prefixLength,
                        std::vector<std::uint32_t>& table, Command& command)
     {
         auto file = CacheFiles::openFile (CacheFiles::spectrumPath (number), "wb");
@@ -549,61 +702,72 @@ namespace
 
         std::fill (table.begin(), table.end(), 0u);
 
-        for (auto* e : root.getChildIterator())
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve (elements.size() * 4);
+
+        for (const auto c : elements)
         {
-            const auto& tag = e->getTagName();
-            if (! tag.startsWith (prefix))
+            const auto word = wordOf (children.element (c), "fftValue");
+            if (! storeAt (table, positionIn (children.tag (c), prefixLength), word))
                 continue;
 
-            const auto word = wordOf (*e, "fftValue");
-            if (! storeAt (table, positionIn (tag, prefix.length()), word))
-                continue;
-
-            std::uint8_t bytes[4];
-            CacheFiles::wordToBytes (word, bytes);
-            std::fwrite (bytes, 1, 4, file.get());
+            std::uint8_t wordBytes[4];
+            CacheFiles::wordToBytes (word, wordBytes);
+            bytes.insert (bytes.end(), wordBytes, wordBytes + 4);
         }
+
+        if (! bytes.empty())
+            std::fwrite (bytes.data(), 1, bytes.size(), file.get());
         file.reset();
 
         for (const auto& block : spectrumUploadBlocks (number, table))
             command.sendBlock (&block);
     }
+
+    template <typename Children>
+    void loadChildren (const Children& children, LoadTarget& target, Command& command)
+    {
+        target.clearCurvePoints();
+
+        int maxNum = 0;
+        bool deviceData = false;
+        DeviceTables tables;
+        SpectrumChildren<typename Children::Child> spectra;
+
+        children.forEach ([&] (typename Children::Child c)
+        {
+            const auto tag = children.tagView (c);
+            const auto known = knownTag (tag);
+            applyCurveValue (children, c, known, target);
+            applyPanelValue (children, c, known, target, maxNum, tables, deviceData);
+            spectra.add (tag, c);
+        });
+
+        command.sendMNCommand (maxNum);
+        target.setResponseNotPrepared();
+
+        std::vector<std::uint32_t> spectrumTable (8192);
+        for (int n = 1; n <= maxNum; ++n)
+            loadSpectrum (children, spectra.of (n), n, 4, spectrumTable, command);
+        target.wakeResponseView (maxNum);
+
+        for (int n : { 11, 12 })
+            loadSpectrum (children, spectra.of (n), n, 7, spectrumTable, command);
+        target.wakeResponseView (12);
+        target.repaintViews();
+
+        if (deviceData)
+        {
+            for (const auto& block : deviceDataUploadBlocks (tables))
+                command.sendBlock (&block);
+            command.sendSACommand();
+        }
+    }
 }
 
 void load (const juce::XmlElement& root, LoadTarget& target, Command& command)
 {
-    target.clearCurvePoints();
-
-    int maxNum = 0;
-    bool deviceData = false;
-    DeviceTables tables;
-
-    for (auto* e : root.getChildIterator())
-    {
-        const auto known = knownTag (e->getTagName());
-        applyCurveValue (*e, known, target);
-        applyPanelValue (*e, known, target, maxNum, tables, deviceData);
-    }
-
-    command.sendMNCommand (maxNum);
-    target.setResponseNotPrepared();
-
-    std::vector<std::uint32_t> spectrumTable (8192);
-    for (int n = 1; n <= maxNum; ++n)
-        loadSpectrum (root, n, "fft" + juce::String (n), spectrumTable, command);
-    target.wakeResponseView (maxNum);
-
-    for (int n : { 11, 12 })
-        loadSpectrum (root, n, "lrfft" + juce::String (n), spectrumTable, command);
-    target.wakeResponseView (12);
-    target.repaintViews();
-
-    if (deviceData)
-    {
-        for (const auto& block : deviceDataUploadBlocks (tables))
-            command.sendBlock (&block);
-        command.sendSACommand();
-    }
+    loadChildren (TreeChildren (root), target, command);
 }
 
 juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& command)
@@ -613,11 +777,11 @@ juce::Result loadFile (const juce::File& file, LoadTarget& target, Command& comm
 
     // Parsed before anything changes, so that a broken file leaves the
     // curve, the panels and the cache files as they were.
-    const auto read = XmlFiles::readDocument (file);
+    const auto read = XmlFiles::readDocumentFile (file);
     if (! read)
         return juce::Result::fail (describeFailure (Action::load, file, read.error));
 
-    load (*read.document, target, command);
+    loadChildren (DocumentChildren (*read.document), target, command);
     return juce::Result::ok();
 }
 
