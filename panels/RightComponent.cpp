@@ -5,6 +5,8 @@
 #include "styles/LevelMeterDrawing.h"
 #include "styles/PanelStyle.h"
 
+#include <limits>
+
 bool RightComponent::mute = true;
 bool RightComponent::onoff = false;
 
@@ -203,7 +205,9 @@ int RightComponent::getAnalogComboValue() const
 
 void RightComponent::setAnalogComboValue (int v)
 {
-    sourceBox.setSelectedId (v + 1, juce::sendNotificationAsync);
+    // A value from a file may be anything: one without an id selects nothing.
+    const auto id = (juce::int64) v + 1;
+    sourceBox.setSelectedId (id <= std::numeric_limits<int>::max() ? (int) id : 0, juce::sendNotificationAsync);
     repaint();
 }
 
