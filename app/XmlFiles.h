@@ -10,8 +10,9 @@
 #include <vector>
 
 // Reading and writing the XML documents the user saves and opens (parameter
-// files, curve files). A document is parsed from the file's text and only
-// after checks the framework's parser does not make; a document is written to
+// files, curve files). A document is read from the file's text by a strict
+// parser of our own (the framework's parser is neither fast enough for a
+// parameter file nor safe on every text); a document is written to
 // a temporary file beside the target and moved over it only once every byte
 // is known to be on disk.
 namespace XmlFiles
