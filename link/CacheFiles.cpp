@@ -112,15 +112,28 @@ std::optional<std::vector<std::uint32_t>> readAllWords (const juce::String& full
     return words;
 }
 
-bool writeBytes (const juce::String& fullPath, const void* data, std::size_t size)
+WriteResult replaceFile (const juce::String& fullPath, const void* data, std::size_t size)
 {
-    auto f = openFile (fullPath, "wb");
+    const juce::File target (fullPath);
+    const auto replacement = target.getParentDirectory().getFullPathName() + "/." + target.getFileName() + ".new";
+
+    auto f = openFile (replacement, "wb");
     if (f == nullptr)
-        return false;
+        return WriteResult::notCreated;
 
     const bool allWritten = size == 0 || std::fwrite (data, 1, size, f.get()) == size;
     const bool closed = std::fclose (f.release()) == 0;
-    return allWritten && closed;
+
+    if (allWritten && closed && std::rename (replacement.toRawUTF8(), fullPath.toRawUTF8()) == 0)
+        return WriteResult::replaced;
+
+    std::remove (replacement.toRawUTF8());
+    return WriteResult::incomplete;
+}
+
+bool writeBytes (const juce::String& fullPath, const void* data, std::size_t size)
+{
+    return replaceFile (fullPath, data, size) == WriteResult::replaced;
 }
 
 bool writeWords (const juce::String& fullPath, const std::uint32_t* words, std::size_t count)

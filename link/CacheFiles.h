@@ -65,8 +65,13 @@ namespace CacheFiles
     // Every whole word of the file (a trailing partial word is left out).
     std::optional<std::vector<std::uint32_t>> readAllWords (const juce::String& fullPath);
 
-    // Creates or truncates the file and writes the words; false if the file
-    // could not be created or not every byte was written.
+    // Writes the bytes to a hidden file beside the target and moves it over
+    // the target once whole, so that a full disk leaves the old file as it
+    // was and a reader never sees half a file.
+    enum class WriteResult { replaced, notCreated, incomplete };
+    WriteResult replaceFile (const juce::String& fullPath, const void* data, std::size_t size);
+
+    // The same, true when the file was replaced.
     bool writeWords (const juce::String& fullPath, const std::uint32_t* words, std::size_t count);
     bool writeBytes (const juce::String& fullPath, const void* data, std::size_t size);
 

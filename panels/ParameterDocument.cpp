@@ -690,16 +690,13 @@ namespace
     };
 
     // Rewrites the spectrum cache file of one point from its elements, in
-    // document order, then uploads it. Nothing happens for a file that
-    // cannot be created.
+    // document order, then uploads it. The file is replaced only once whole
+    // (a full disk keeps the old one); nothing happens for a file that cannot
+    // be created.
     template <typename Children>
     void loadSpectrum (const Children& children, const std::vector<typename Children::Child>& elements, int number, int prefixLength,
                        std::vector<std::uint32_t>& table, Command& command)
     {
-        auto file = CacheFiles::openFile (CacheFiles::spectrumPath (number), "wb");
-        if (file == nullptr)
-            return;
-
         std::fill (table.begin(), table.end(), 0u);
 
         std::vector<std::uint8_t> bytes;
@@ -716,9 +713,9 @@ namespace
             bytes.insert (bytes.end(), wordBytes, wordBytes + 4);
         }
 
-        if (! bytes.empty())
-            std::fwrite (bytes.data(), 1, bytes.size(), file.get());
-        file.reset();
+        if (CacheFiles::replaceFile (CacheFiles::spectrumPath (number), bytes.data(), bytes.size())
+                == CacheFiles::WriteResult::notCreated)
+            return;
 
         for (const auto& block : spectrumUploadBlocks (number, table))
             command.sendBlock (&block);

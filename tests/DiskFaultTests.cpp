@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "app/MainComponent.h"
+#include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
+#include "link/Command.h"
 #include "link/DataStream.h"
+#include "panels/PanelLoadTarget.h"
+#include "panels/ParameterDocument.h"
 #include "support/PrivateMount.h"
 #include "views/CurveComponent.h"
 #include "views/CurveFile.h"
@@ -125,4 +130,34 @@ TEST (DiskFaults, ACurveSaveOnAFullDiskKeepsTheOldFile)
     editor.setCurrentPos (100.0f);
     EXPECT_TRUE (saveCurveFile (editor, target).failed());
     EXPECT_EQ (target.loadFileAsString(), before);
+}
+
+TEST (DiskFaults, ALoadOnAFullDiskKeepsTheOldSpectrumFile)
+{
+    const auto music = CacheFiles::getCacheDirectory();
+    if (! PrivateMount::mountSmallDisk (music, "64k"))
+        GTEST_SKIP() << "no private mount namespace here";
+
+    std::vector<std::uint32_t> old { 1, 1400 };
+    for (std::uint32_t i = 0; i < 1400; ++i)
+        old.push_back (CacheFiles::floatAsWord (-20.0f - (float) (i % 30)));
+    const auto path = CacheFiles::spectrumPath (1);
+    ASSERT_TRUE (CacheFiles::writeWords (path, old.data(), old.size()));
+    const auto before = contentOf (path);
+
+    juce::String text ("<allValue><maxNum maxNum=\"1\"/>");
+    for (int k = 0; k < 1402; ++k)
+        text << "<fft1" << k << " fftValue=\"" << 7 * k << "\"/>";
+    text << "</allValue>";
+    const auto document = XmlFiles::parseDocumentText (text);
+    ASSERT_TRUE (document) << document.error;
+
+    MainContentComponent content;
+    PanelLoadTarget target (content);
+    Command command;   // no unit selected: the uploads go nowhere
+    PrivateMount::fillDisk (music);
+    ParameterDocument::load (*document.document, target, command);
+
+    EXPECT_EQ (contentOf (path), before) << "the spectrum file is replaced only once whole";
+    EXPECT_TRUE (music.findChildFiles (juce::File::findFiles, false, ".*.new").isEmpty());
 }
