@@ -1,7 +1,9 @@
 // A full parameter file (about 84,000 elements, both power spectra present):
 // the save and the load as the application does them, against the same
 // document built, written, read and walked with pugixml. The pugixml runs
-// carry the ratio "app/pugixml" of the mean times.
+// carry the ratio "app/pugixml" of the mean times. The save plus load is also
+// measured on documents of twice and four times the size (longer power
+// spectra), whose time per element shows whether it grows linearly.
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
@@ -281,8 +283,44 @@ namespace
     }
 }
 
+namespace
+{
+    constexpr std::size_t psdWords = 32772;
+
+    // A save and a load of a document `factor` times the full one: the two
+    // power spectra grow by half the full document's elements each.
+    void BM_SaveAndLoadScaled (benchmark::State& s)
+    {
+        auto& st = state();
+        const auto factor = (std::size_t) s.range (0);
+        const std::size_t fullElements = 83830;
+        const auto psd = psdWords + (factor - 1) * fullElements / 2;
+        writeWords (CacheFiles::path (CacheFiles::psdL), psd, 5);
+        writeWords (CacheFiles::path (CacheFiles::psdR), psd, 6);
+
+        Command command;
+        const auto start = std::chrono::steady_clock::now();
+        for (auto _ : s)
+        {
+            appSave (st);
+            appLoad (st, command);
+        }
+        const auto seconds = meanSeconds (s, start);
+
+        std::size_t elements = 0;
+        if (const auto document = XmlFiles::readDocumentFile (st.appFile))
+            elements = document.document->size() - 1;
+        s.counters["elements"] = (double) elements;
+        s.counters["ns/element"] = elements > 0 ? seconds * 1.0e9 / (double) elements : 0.0;
+
+        writeWords (CacheFiles::path (CacheFiles::psdL), psdWords, 5);
+        writeWords (CacheFiles::path (CacheFiles::psdR), psdWords, 6);
+    }
+}
+
 BENCHMARK (BM_SaveApp)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_SavePugixml)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_LoadApp)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_LoadAppUnpooled)->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_LoadPugixml)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_SaveAndLoadScaled)->Arg (1)->Arg (2)->Arg (4)->Unit (benchmark::kMillisecond);
