@@ -837,7 +837,13 @@ DocumentResult readDocumentFile (const juce::File& file, juce::int64 maxBytes)
     }
 
     bytes.resize (filled);
+    return parseDocumentBytes (std::move (bytes));
+}
 
+DocumentResult parseDocumentBytes (std::string bytes)
+{
+    DocumentResult result;
+    const auto filled = bytes.size();
     const auto* const data = reinterpret_cast<const unsigned char*> (bytes.data());
     const bool utf16 = filled >= 2 && ((data[0] == 0xfe && data[1] == 0xff) || (data[0] == 0xff && data[1] == 0xfe));
     const auto convert = [&bytes]

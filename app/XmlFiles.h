@@ -101,6 +101,11 @@ namespace XmlFiles
     // read as Windows-1252 text.
     DocumentResult readDocumentFile (const juce::File& file, juce::int64 maxBytes = maxDocumentBytes);
 
+    // A file's bytes as readDocumentFile reads them: the encoding recognised
+    // (UTF-16 with a byte order mark, UTF-8 with or without one, else
+    // Windows-1252), then parsed.
+    DocumentResult parseDocumentBytes (std::string bytes);
+
     // The documents above as the framework's element trees.
     ReadResult parseDocumentText (const juce::String& text, int maxDepth = maxNestingDepth);
     ReadResult readDocument (const juce::File& file, juce::int64 maxBytes = maxDocumentBytes);

@@ -24,11 +24,11 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), (int) size);
-    const auto result = XmlFiles::parseDocumentText (text);
-    if (result.document != nullptr)
+    // As a curve file is read: its bytes' encoding recognised, then parsed.
+    const auto parsed = XmlFiles::parseDocumentBytes (std::string (reinterpret_cast<const char*> (data), size));
+    if (parsed.document != nullptr)
     {
-        applyCurveDocument (*editor, *result.document);
+        applyCurveDocument (*editor, *parsed.document->toXmlElement());
         (void) createCurveDocument (*editor);
     }
     return 0;

@@ -39,13 +39,13 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
     // As a file is read: the bytes' encoding is recognised, then the checks.
-    const auto text = juce::String::createStringFromData (data, (int) size);
-    const auto result = XmlFiles::parseDocumentText (text);
-    if (result.document == nullptr)
+    const auto parsed = XmlFiles::parseDocumentBytes (std::string (reinterpret_cast<const char*> (data), size));
+    if (parsed.document == nullptr)
         return 0;
+    const auto root = parsed.document->toXmlElement();
 
     PanelLoadTarget target (*content);
-    ParameterDocument::load (*result.document, target, sendCommand);
+    ParameterDocument::load (*root, target, sendCommand);
 
     // What the load set must save again.
     (void) ParameterDocument::makePanelElements (collectPanelSettings (*content));

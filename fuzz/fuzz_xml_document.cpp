@@ -28,12 +28,11 @@ namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    const auto text = juce::String::createStringFromData (data, (int) size);
-    const auto first = XmlFiles::parseDocumentText (text);
-    if (first.document == nullptr)
+    const auto parsed = XmlFiles::parseDocumentBytes (std::string (reinterpret_cast<const char*> (data), size));
+    if (parsed.document == nullptr)
         return 0;
 
-    const auto written = render (*first.document);
+    const auto written = render (*parsed.document->toXmlElement());
     const auto second = XmlFiles::parseDocumentText (written);
     if (second.document == nullptr)
         fail ("a written document does not read back", second.error);

@@ -295,6 +295,9 @@ namespace
             { "<a v='\xfc'/>", 11, "\xc3\xbc" },
             { "\xef\xbb\xbf<a v='\xc3\xbc'/>", 14, "\xc3\xbc" },
             { "<a v='1'/>\0<b/>", 15, nullptr },
+            { "\xef\xbb\xbf", 3, nullptr },
+            { "\xff\xfe", 2, nullptr },
+            { "\xff\xfe<\0a\0/", 5, nullptr },
         };
         for (const auto& e : encodings)
         {
