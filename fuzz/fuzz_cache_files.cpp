@@ -1,16 +1,12 @@
 // Any bytes as any cache file: every reader stays inside the data present.
+#include "FuzzHome.h"
 #include "link/CacheFiles.h"
 
 #include <cstdlib>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    static char home[] = "/tmp/veld72-fuzz-home-XXXXXX";
-    if (mkdtemp (home) == nullptr)
-        std::abort();
-    setenv ("HOME", home, 1);
-    CacheFiles::ensureCacheDirectory();
+    usePrivateHome();
     return 0;
 }
 

@@ -1,17 +1,11 @@
 // A run of blobs into the data stream: the input is split into pieces by a
 // one-byte length selector, so starts, headers, data and closings all occur.
+#include "FuzzHome.h"
 #include "link/DataStream.h"
-
-#include <cstdlib>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    static char home[] = "/tmp/veld72-fuzz-home-XXXXXX";
-    if (mkdtemp (home) == nullptr)
-        std::abort();
-    setenv ("HOME", home, 1);
-    CacheFiles::ensureCacheDirectory();
+    usePrivateHome();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // the whole window's panels, headless. No unit is selected, so the uploads a
 // load makes go nowhere; the cache files it rewrites go to a private Music
 // folder.
+#include "FuzzHome.h"
 #include "app/MainComponent.h"
 #include "app/XmlFiles.h"
 #include "link/CacheFiles.h"
@@ -11,9 +12,6 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <cstdlib>
-#include <unistd.h>
-
 namespace
 {
     MainContentComponent* content = nullptr;
@@ -21,11 +19,7 @@ namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    static char home[] = "/tmp/veld72-fuzz-home-XXXXXX";
-    if (mkdtemp (home) == nullptr)
-        std::abort();
-    setenv ("HOME", home, 1);
-    CacheFiles::ensureCacheDirectory();
+    usePrivateHome();
 
     // Never destroyed: at exit the framework's shutdown would run after the
     // static list it cleans up is gone.

@@ -1,12 +1,10 @@
 // One datagram on the report port, as the selected unit's: the strict reading,
 // the queue and the dispatch to the panels of a whole window, headless.
+#include "FuzzHome.h"
 #include "app/MainComponent.h"
 #include "link/CacheFiles.h"
 #include "link/Globals.h"
 #include "link/Receiver.h"
-
-#include <cstdlib>
-#include <unistd.h>
 
 namespace
 {
@@ -16,11 +14,7 @@ namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    static char home[] = "/tmp/veld72-fuzz-home-XXXXXX";
-    if (mkdtemp (home) == nullptr)
-        std::abort();
-    setenv ("HOME", home, 1);
-    CacheFiles::ensureCacheDirectory();
+    usePrivateHome();
 
     // Kept to the end of the process and never destroyed: at exit JUCE's
     // shutdown would run after its own static lists are gone.
