@@ -54,12 +54,13 @@ cycles=$(value cycles 2); [ "${cycles:-0}" -ge 1 ] || fail "no cycle completed"
 changes=$(value meter 3); looks=$(value meter 5)
 [ -n "$changes" ] && [ "$changes" -ge $(( looks / 10 )) ] || fail "the meters stopped following the level reports ($changes of $looks)"
 
-# The status polls are answered: the icon is green most of the time (a
-# load holds the message thread for a moment, so a poll may miss its
-# answer; the network-down alert, which counts as an alert above, is what a
-# user would notice).
+# The status polls are answered most of the time. The unit itself is silent
+# while it processes after "Compute" (a few seconds of each cycle at this
+# speed), and a load holds the message thread for a moment, so some polls
+# miss; the network-down alert (15 misses in a row), which counts as an alert
+# above, is what a user would notice.
 missed=$(value polls 3); looks=$(value polls 5)
-[ -n "$missed" ] && [ "$missed" -le $(( looks / 10 )) ] || fail "status polls went unanswered ($missed of $looks)"
+[ -n "$missed" ] && [ "$missed" -le $(( looks / 2 )) ] || fail "status polls went mostly unanswered ($missed of $looks)"
 
 # Memory: only meaningful without a sanitizer (whose quarantine grows) and
 # over more than a couple of minutes.

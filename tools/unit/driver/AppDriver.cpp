@@ -221,6 +221,7 @@ namespace
         juce::int64 rssAtOneMinute = 0;
         juce::int64 rssPeak = 0;
         double longestLoadMs = 0;
+        double nextRssReport = 30.0;
 
         // Pumps the loop while watching the meters and the selected unit's
         // status icon, as a user looking at the window would.
@@ -246,6 +247,12 @@ namespace
                 {
                     rssAtOneMinute = rss;
                     printLine ("rss after one minute " + juce::String (rss) + " kB");
+                }
+
+                if (elapsedSeconds() >= nextRssReport)
+                {
+                    printLine ("rss at " + juce::String (juce::roundToInt (nextRssReport)) + " s " + juce::String (rss) + " kB");
+                    nextRssReport += 30.0;
                 }
 
                 if (condition())
