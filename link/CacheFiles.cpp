@@ -112,10 +112,19 @@ std::optional<std::vector<std::uint32_t>> readAllWords (const juce::String& full
     return words;
 }
 
+namespace
+{
+    // A hidden file beside the target, for writing it whole before it replaces the target.
+    juce::String hiddenPathBeside (const juce::String& fullPath, const char* suffix)
+    {
+        const juce::File target (fullPath);
+        return target.getParentDirectory().getFullPathName() + "/." + target.getFileName() + suffix;
+    }
+}
+
 WriteResult replaceFile (const juce::String& fullPath, const void* data, std::size_t size)
 {
-    const juce::File target (fullPath);
-    const auto replacement = target.getParentDirectory().getFullPathName() + "/." + target.getFileName() + ".new";
+    const auto replacement = hiddenPathBeside (fullPath, ".new");
 
     auto f = openFile (replacement, "wb");
     if (f == nullptr)
@@ -255,8 +264,7 @@ StreamFile::~StreamFile()
 
 juce::String StreamFile::partPathFor (const juce::String& fullPath)
 {
-    const juce::File f (fullPath);
-    return f.getParentDirectory().getFullPathName() + "/." + f.getFileName() + ".part";
+    return hiddenPathBeside (fullPath, ".part");
 }
 
 bool StreamFile::open (const juce::String& fullPath)

@@ -73,8 +73,7 @@ TopComponent::TopComponent (StatusTiming t)
         statusIcons[k] = std::make_unique<juce::ShapeButton> ("", juce::Colours::white, juce::Colours::whitesmoke,
                                                               juce::Colours::orange);
         statusIcons[k]->setShape (power, true, true, true);
-        iconColours[k] = juce::Colours::white;
-        iconColourSets[k] = { juce::Colours::white, juce::Colours::whitesmoke, juce::Colours::orange };
+        iconColours[k] = { juce::Colours::white, juce::Colours::whitesmoke, juce::Colours::orange };
         addAndMakeVisible (*statusIcons[k]);
     }
 
@@ -248,13 +247,12 @@ void TopComponent::setIconColours (int k, juce::Colour normal, juce::Colour over
 {
     const auto i = (size_t) (k - 1);
     const std::array<juce::Colour, 3> colours { normal, over, down };
-    iconColours[i] = normal;
 
     // Every poll sets the colours again: an icon is redrawn only when they change.
-    if (iconColourSets[i] == colours)
+    if (iconColours[i] == colours)
         return;
 
-    iconColourSets[i] = colours;
+    iconColours[i] = colours;
     statusIcons[i]->setColours (normal, over, down);
     statusIcons[i]->repaint();
 }

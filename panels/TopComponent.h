@@ -73,7 +73,7 @@ public:
     juce::TextButton& getAddressButton (int k)            { return *addressButtons[(size_t) (k - 1)]; }
     juce::ShapeButton& getStatusIcon (int k)              { return *statusIcons[(size_t) (k - 1)]; }
     juce::Label& getUnitLabel (int k)                     { return unitLabels[(size_t) (k - 1)]; }
-    juce::Colour getStatusIconColour (int k) const        { return iconColours[(size_t) (k - 1)]; }
+    juce::Colour getStatusIconColour (int k) const        { return iconColours[(size_t) (k - 1)][0]; }
     int getSelectedUnit() const noexcept                  { return selectedUnit.load(); }
     int getNetFailCount() const noexcept                  { return netFailCount; }
     int getLastMenuItem() const noexcept                  { return lastMenuItem; }
@@ -92,8 +92,7 @@ private:
     juce::LookAndFeel_V1 buttonStyle;
 
     std::array<std::unique_ptr<juce::ShapeButton>, 4> statusIcons;
-    std::array<juce::Colour, 4> iconColours;
-    std::array<std::array<juce::Colour, 3>, 4> iconColourSets;   // normal, over, down
+    std::array<std::array<juce::Colour, 3>, 4> iconColours;   // normal, over, down
     std::unique_ptr<juce::ShapeButton> menuButton;
     juce::TextButton connectButton { "Connect" };
     std::array<std::unique_ptr<juce::TextButton>, 4> addressButtons;
